@@ -1,0 +1,575 @@
+#include "AGauge.h"
+
+#include "Twips.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <optional>
+
+namespace GaugeScale {
+
+bool isUsable(double minimum, double maximum)
+{
+    return std::isfinite(minimum) && std::isfinite(maximum) && maximum > minimum;
+}
+
+double fraction(double value, double minimum, double maximum)
+{
+    if (!isUsable(minimum, maximum) || std::isnan(value))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (value <= minimum)
+        return 0.0;
+    if (value >= maximum)
+        return 1.0;
+    // Halved, so that ends near the limits of double cannot overflow the difference.
+    const double span = maximum * 0.5 - minimum * 0.5;
+    if (!(span > 0.0))
+        return 0.0;
+    return std::clamp((value * 0.5 - minimum * 0.5) / span, 0.0, 1.0);
+}
+
+double majorStep(double span)
+{
+    if (!(span > 0.0) || !std::isfinite(span))
+        return 0.0;
+    const double raw = span / 5.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    if (!(magnitude > 0.0) || !std::isfinite(magnitude))
+        return span;
+    const double normalised = raw / magnitude;
+    for (const double nice : {1.0, 2.0, 2.5, 5.0}) {
+        if (normalised <= nice * (1.0 + 1e-9))
+            return nice * magnitude;
+    }
+    return 10.0 * magnitude;
+}
+
+} // namespace GaugeScale
+
+namespace {
+
+// The dial is laid out in a logical space of twice the designed size in pixels and scaled
+// to the widget, keeping its proportions.
+constexpr qreal logicalWidth = 210.0;
+constexpr qreal logicalHeight = 114.0;
+constexpr QPointF pivot(105.0, 100.0);
+constexpr qreal startDegrees = 150.0; // the scale minimum, counter-clockwise from 3 o'clock
+constexpr qreal sweepDegrees = 120.0; // clockwise from there to the maximum
+
+constexpr qreal bandOuter = 84.0;
+constexpr qreal bandInner = 76.0;
+constexpr qreal bandMiddle = (bandOuter + bandInner) / 2.0;
+// Tick set 0 stands outside the ring of annulars, tick set 1 inside it; neither crosses it,
+// so the bands keep their colours up to the edges.
+constexpr qreal outerTickMajor = 94.0;
+constexpr qreal outerTickMinor = 90.0;
+constexpr qreal innerTickMajor = 65.0;
+constexpr qreal innerTickMinor = 70.0;
+constexpr qreal tickGap = 1.5;
+// Minor ticks closer than this along the arc merge into a smear: only the majors are drawn.
+constexpr qreal minimumTickSpacing = 3.0;
+constexpr int maximumMajorIntervals = 12;
+
+constexpr qreal needleTip = 86.0;
+constexpr qreal needleTail = 10.0;
+constexpr qreal hubRadius = 7.0;
+
+constexpr qreal labelPixels = 18.0;
+constexpr qreal captionPixels = 18.0;
+constexpr qreal minimumCaptionPixels = 13.0;
+constexpr QRectF captionBox(50.0, 49.0, 110.0, 22.0);
+constexpr qreal labelRadius = 50.0;
+
+const QColor alarmColor(210, 30, 30);
+
+qreal radians(qreal degrees)
+{
+    return degrees * std::numbers::pi / 180.0;
+}
+
+QPointF polar(qreal degrees, qreal radius)
+{
+    const qreal a = radians(degrees);
+    return {pivot.x() + radius * std::cos(a), pivot.y() - radius * std::sin(a)};
+}
+
+qreal degreesAt(double fraction)
+{
+    return startDegrees - fraction * sweepDegrees;
+}
+
+QRectF circle(qreal radius)
+{
+    return {pivot.x() - radius, pivot.y() - radius, 2 * radius, 2 * radius};
+}
+
+std::optional<double> readNumber(const QString &text)
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = c.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool sameNumber(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+QString numberText(double value)
+{
+    return QLocale::c().toString(value, 'g', 6);
+}
+
+QFont pixelFont(QFont font, qreal pixels, int weight = QFont::Normal)
+{
+    font.setPixelSize(std::max(1, int(std::lround(pixels))));
+    font.setWeight(QFont::Weight(weight));
+    return font;
+}
+
+} // namespace
+
+AGauge::AGauge(QWidget *parent)
+    : QWidget(parent)
+    , m_caption(QStringLiteral("Volts DC"))
+{
+    // Annulars 0 and 1 make a neutral track under the three colour bands, which start out
+    // green, yellow and red; all five are empty until someone gives them a range.
+    m_annulars[0].color = 0x00C0C0C0u;
+    m_annulars[1].color = 0x00A0A0A0u;
+    m_annulars[2].color = 0x00008000u;
+    m_annulars[3].color = 0x0000FFFFu;
+    m_annulars[4].color = 0x000000FFu;
+    describe();
+}
+
+QSize AGauge::sizeHint() const
+{
+    return {Twips::toPixels(1575), Twips::toPixels(855)};
+}
+
+QSize AGauge::minimumSizeHint() const
+{
+    return {Twips::toPixels(1050), Twips::toPixels(570)};
+}
+
+void AGauge::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    dialChanged();
+    describe();
+}
+
+bool AGauge::setScaleMin(double value)
+{
+    if (!std::isfinite(value))
+        return false;
+    if (value != m_scaleMin) {
+        m_scaleMin = value;
+        dialChanged();
+    }
+    return true;
+}
+
+bool AGauge::setScaleMin(const QString &text)
+{
+    const auto value = readNumber(text);
+    return value && setScaleMin(*value);
+}
+
+bool AGauge::setScaleMax(double value)
+{
+    if (!std::isfinite(value))
+        return false;
+    if (value != m_scaleMax) {
+        m_scaleMax = value;
+        dialChanged();
+    }
+    return true;
+}
+
+bool AGauge::setScaleMax(const QString &text)
+{
+    const auto value = readNumber(text);
+    return value && setScaleMax(*value);
+}
+
+bool AGauge::setCurrentAnnular(int index)
+{
+    if (index < 0 || index >= annularCount)
+        return false;
+    m_currentAnnular = index;
+    return true;
+}
+
+bool AGauge::setAnnularBound(double Annular::*bound, double value)
+{
+    if (!std::isfinite(value))
+        return false;
+    Annular &current = annular();
+    if (current.*bound != value) {
+        current.*bound = value;
+        dialChanged();
+    }
+    return true;
+}
+
+bool AGauge::setAnnularStart(double value)
+{
+    return setAnnularBound(&Annular::start, value);
+}
+
+bool AGauge::setAnnularStart(const QString &text)
+{
+    const auto value = readNumber(text);
+    return value && setAnnularStart(*value);
+}
+
+bool AGauge::setAnnularEnd(double value)
+{
+    return setAnnularBound(&Annular::end, value);
+}
+
+bool AGauge::setAnnularEnd(const QString &text)
+{
+    const auto value = readNumber(text);
+    return value && setAnnularEnd(*value);
+}
+
+bool AGauge::setAnnularColor(quint32 bgr)
+{
+    if (bgr > maxBgr)
+        return false;
+    Annular &current = annular();
+    if (current.color != bgr) {
+        current.color = bgr;
+        dialChanged();
+    }
+    return true;
+}
+
+bool AGauge::setAnnularColor(const QString &text)
+{
+    const auto value = readNumber(text);
+    if (!value || *value < 0.0 || *value > double(maxBgr) || std::floor(*value) != *value)
+        return false;
+    return setAnnularColor(quint32(*value));
+}
+
+bool AGauge::setCurrentTickSet(int index)
+{
+    if (index < 0 || index >= tickSetCount)
+        return false;
+    m_currentTickSet = index;
+    return true;
+}
+
+bool AGauge::setMinorTickCount(int count)
+{
+    if (count < 0 || count > maxMinorTickCount)
+        return false;
+    int &current = m_minorTickCounts.at(std::size_t(m_currentTickSet));
+    if (current != count) {
+        current = count;
+        dialChanged();
+    }
+    return true;
+}
+
+bool AGauge::setMinorTickCount(const QString &text)
+{
+    // A fraction rounds half to even, as a 16-bit integer conversion of the text would.
+    const auto value = readNumber(text);
+    if (!value)
+        return false;
+    const double rounded = std::nearbyint(*value);
+    if (rounded < 0.0 || rounded > double(maxMinorTickCount))
+        return false;
+    return setMinorTickCount(int(rounded));
+}
+
+void AGauge::setNeedleValue(double value)
+{
+    if (sameNumber(value, m_needleValue))
+        return;
+    m_needleValue = value;
+    update();
+    describe();
+}
+
+QPointF AGauge::dialPoint(double value, qreal radius) const
+{
+    double f = 0.0;
+    if (GaugeScale::isUsable(m_scaleMin, m_scaleMax) && std::isfinite(value)) {
+        const double span = m_scaleMax * 0.5 - m_scaleMin * 0.5;
+        f = (value * 0.5 - m_scaleMin * 0.5) / span;
+    }
+    return logicalTransform().map(polar(degreesAt(f), radius * bandMiddle));
+}
+
+void AGauge::dialChanged()
+{
+    m_dialValid = false;
+    update();
+}
+
+void AGauge::describe()
+{
+    const QString value = std::isnan(m_needleValue) ? tr("no reading") : numberText(m_needleValue);
+    const QString text = m_caption.isEmpty() ? value : m_caption + QStringLiteral(": ") + value;
+    setToolTip(text);
+    setAccessibleName(text);
+}
+
+void AGauge::changeEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        dialChanged();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(event);
+}
+
+QTransform AGauge::logicalTransform() const
+{
+    const qreal scale = std::min(width() / logicalWidth, height() / logicalHeight);
+    QTransform transform;
+    transform.translate((width() - logicalWidth * scale) / 2.0,
+                        (height() - logicalHeight * scale) / 2.0);
+    transform.scale(scale, scale);
+    return transform;
+}
+
+void AGauge::paintEvent(QPaintEvent *)
+{
+    if (width() <= 0 || height() <= 0)
+        return;
+    QPainter painter(this);
+    // The device actually painted on: a grab or a print may be denser than the screen.
+    const QPaintDevice *target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatio() : devicePixelRatio();
+    if (!m_dialValid || m_dialSize != size() || m_dialRatio != ratio)
+        renderDial(ratio);
+    painter.drawPixmap(0, 0, m_dial);
+
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(logicalTransform());
+    drawNeedle(painter);
+}
+
+void AGauge::renderDial(qreal pixelRatio)
+{
+    m_dial = QPixmap((QSizeF(size()) * pixelRatio).toSize());
+    m_dial.setDevicePixelRatio(pixelRatio);
+    m_dial.fill(Qt::transparent);
+    QPainter painter(&m_dial);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setTransform(logicalTransform());
+    drawDial(painter);
+    m_dialSize = size();
+    m_dialRatio = pixelRatio;
+    m_dialValid = true;
+    ++m_dialRenderCount;
+}
+
+void AGauge::drawDial(QPainter &painter) const
+{
+    const QPalette &pal = palette();
+    const QColor face = pal.color(QPalette::Base);
+    QLinearGradient shade(0.0, 0.0, 0.0, logicalHeight);
+    shade.setColorAt(0.0, face.lighter(104));
+    shade.setColorAt(1.0, face.darker(108));
+    painter.setPen(QPen(pal.color(QPalette::Mid), 2.0));
+    painter.setBrush(shade);
+    painter.drawRoundedRect(QRectF(1.0, 1.0, logicalWidth - 2.0, logicalHeight - 2.0), 9.0, 9.0);
+
+    if (GaugeScale::isUsable(m_scaleMin, m_scaleMax)) {
+        drawAnnulars(painter);
+        drawTicks(painter);
+    } else {
+        // Nothing can be placed on a scale that does not rise: show an empty, dashed arc
+        // and say why.
+        QPen dashed(pal.color(QPalette::Mid), bandOuter - bandInner, Qt::DashLine, Qt::FlatCap);
+        dashed.setDashPattern({0.5, 0.5});
+        painter.setPen(dashed);
+        painter.setBrush(Qt::NoBrush);
+        QPainterPath arc;
+        arc.arcMoveTo(circle(bandMiddle), startDegrees);
+        arc.arcTo(circle(bandMiddle), startDegrees, -sweepDegrees);
+        painter.drawPath(arc);
+        painter.setPen(alarmColor);
+        painter.setFont(pixelFont(font(), labelPixels, QFont::Bold));
+        painter.drawText(QRectF(50.0, 28.0, 110.0, 22.0), Qt::AlignCenter, tr("no scale"));
+    }
+    drawLabels(painter);
+}
+
+void AGauge::drawAnnulars(QPainter &painter) const
+{
+    painter.setBrush(Qt::NoBrush);
+    for (const Annular &a : m_annulars) {
+        // Reversed ends name the same range; what lies beyond the scale is not drawn.
+        const double from = GaugeScale::fraction(std::min(a.start, a.end), m_scaleMin, m_scaleMax);
+        const double to = GaugeScale::fraction(std::max(a.start, a.end), m_scaleMin, m_scaleMax);
+        if (!(to > from))
+            continue;
+        painter.setPen(
+            QPen(colorFromBgr(a.color), bandOuter - bandInner, Qt::SolidLine, Qt::FlatCap));
+        QPainterPath arc;
+        arc.arcMoveTo(circle(bandMiddle), degreesAt(from));
+        arc.arcTo(circle(bandMiddle), degreesAt(from), -(to - from) * sweepDegrees);
+        painter.drawPath(arc);
+    }
+}
+
+void AGauge::drawTicks(QPainter &painter) const
+{
+    double low = m_scaleMin;
+    double high = m_scaleMax;
+    if (!std::isfinite(high - low)) {
+        // Ticks only need their place along the dial, which halving both ends keeps.
+        low *= 0.5;
+        high *= 0.5;
+    }
+    const double span = high - low;
+    const double step = GaugeScale::majorStep(span);
+    if (!(step > 0.0))
+        return;
+    const double base = std::floor(low / step) * step;
+    const int intervals =
+        int(std::clamp(std::ceil((high - base) / step), 1.0, double(maximumMajorIntervals)));
+    const double slack = step * 1e-9;
+    const qreal arcLength = bandMiddle * radians(sweepDegrees);
+    const QColor ink = palette().color(QPalette::Text);
+
+    for (int set = 0; set < tickSetCount; ++set) {
+        const qreal edge = set == 0 ? bandOuter + tickGap : bandInner - tickGap;
+        const qreal majorEnd = set == 0 ? outerTickMajor : innerTickMajor;
+        const qreal minorEnd = set == 0 ? outerTickMinor : innerTickMinor;
+        // Too many minor ticks to tell apart are left out rather than drawn as a smear.
+        long long perMajor = m_minorTickCounts.at(std::size_t(set)) + 1LL;
+        if (arcLength * (step / span) / double(perMajor) < minimumTickSpacing)
+            perMajor = 1;
+        const long long total = intervals * perMajor;
+        for (long long i = 0; i <= total; ++i) {
+            const double value = base + step * (double(i) / double(perMajor));
+            if (value < low - slack || value > high + slack)
+                continue;
+            const bool major = i % perMajor == 0;
+            const qreal degrees = degreesAt(std::clamp((value - low) / span, 0.0, 1.0));
+            painter.setPen(QPen(ink, major ? 2.2 : 1.5, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(polar(degrees, edge), polar(degrees, major ? majorEnd : minorEnd));
+        }
+    }
+}
+
+void AGauge::drawLabels(QPainter &painter) const
+{
+    const QPalette &pal = palette();
+    painter.setPen(pal.color(QPalette::Text));
+
+    if (GaugeScale::isUsable(m_scaleMin, m_scaleMax)) {
+        // The scale ends, inside the arc under each end; a number too wide to fit there is
+        // left out rather than drawn over the caption.
+        const QFont labelFont = pixelFont(font(), labelPixels, QFont::Medium);
+        painter.setFont(labelFont);
+        const QFontMetricsF metrics(labelFont);
+        const qreal room = 34.0;
+        const std::array ends{std::pair{m_scaleMin, startDegrees},
+                              std::pair{m_scaleMax, startDegrees - sweepDegrees}};
+        for (const auto &[value, degrees] : ends) {
+            const QString text = numberText(value);
+            if (metrics.horizontalAdvance(text) > room)
+                continue;
+            const QPointF anchor = polar(degrees, labelRadius);
+            painter.drawText(
+                QRectF(anchor.x() - room / 2.0, anchor.y() - 2.0, room, labelPixels + 4.0),
+                Qt::AlignHCenter | Qt::AlignTop, text);
+        }
+    }
+
+    if (m_caption.isEmpty())
+        return;
+    // The caption shrinks to fit, down to a size that stays readable, then is elided.
+    qreal pixels = captionPixels;
+    QFont captionFont = pixelFont(font(), pixels, QFont::DemiBold);
+    while (pixels > minimumCaptionPixels &&
+           QFontMetricsF(captionFont).horizontalAdvance(m_caption) > captionBox.width()) {
+        pixels -= 1.0;
+        captionFont = pixelFont(font(), pixels, QFont::DemiBold);
+    }
+    painter.setFont(captionFont);
+    const QString shown =
+        QFontMetricsF(captionFont).elidedText(m_caption, Qt::ElideRight, captionBox.width());
+    painter.drawText(captionBox, Qt::AlignCenter, shown);
+}
+
+void AGauge::drawRangeMark(QPainter &painter, bool atEnd) const
+{
+    // A small arrow just past the end where the needle is pinned, pointing away from the
+    // scale.
+    const qreal endDegrees = atEnd ? startDegrees - sweepDegrees : startDegrees;
+    const qreal outward = atEnd ? -1.0 : 1.0;
+    const QPointF tip = polar(endDegrees + outward * 11.0, bandMiddle);
+    const QPointF left = polar(endDegrees + outward * 3.0, bandMiddle - 7.0);
+    const QPointF right = polar(endDegrees + outward * 3.0, bandMiddle + 7.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(alarmColor);
+    painter.drawPolygon(QPolygonF{tip, left, right});
+}
+
+void AGauge::drawNeedle(QPainter &painter) const
+{
+    const QPalette &pal = palette();
+    const QColor ink = pal.color(QPalette::Text);
+    const bool usable = GaugeScale::isUsable(m_scaleMin, m_scaleMax);
+
+    // A NaN is no reading at all: the needle is hidden and only the hub shows.
+    if (!std::isnan(m_needleValue)) {
+        double f = 0.0;
+        if (usable) {
+            f = GaugeScale::fraction(m_needleValue, m_scaleMin, m_scaleMax);
+            if (m_needleValue < m_scaleMin)
+                drawRangeMark(painter, false);
+            else if (m_needleValue > m_scaleMax)
+                drawRangeMark(painter, true);
+        }
+        const qreal degrees = degreesAt(f);
+        const qreal across = degrees + 90.0;
+        const QPointF tip = polar(degrees, needleTip);
+        const QPointF tail = polar(degrees + 180.0, needleTail);
+        const QPointF side(2.2 * std::cos(radians(across)), -2.2 * std::sin(radians(across)));
+        const QPointF tipSide = side * 0.3;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawPolygon(QPolygonF{tail + side, tip + tipSide, tip - tipSide, tail - side});
+    }
+
+    painter.setPen(QPen(pal.color(QPalette::Mid), 1.0));
+    painter.setBrush(ink);
+    painter.drawEllipse(circle(hubRadius));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pal.color(QPalette::Mid));
+    painter.drawEllipse(circle(2.5));
+}

@@ -1,0 +1,154 @@
+#include "QtSerialPortAdapter.h"
+
+#include "LineSettings.h"
+#include "PortPaths.h"
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <termios.h>
+#endif
+
+namespace {
+
+QSerialPort::Parity toParity(char letter)
+{
+    switch (letter) {
+    case 'e':
+        return QSerialPort::EvenParity;
+    case 'o':
+        return QSerialPort::OddParity;
+    case 'm':
+        return QSerialPort::MarkParity;
+    case 's':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+// True when the device behind an open descriptor is gone: a pulled adapter or a hung-up
+// pseudo-terminal fails every ioctl from then on.
+bool deviceGone(QSerialPort &port)
+{
+#ifdef Q_OS_UNIX
+    termios attributes{};
+    if (::tcgetattr(static_cast<int>(port.handle()), &attributes) == 0)
+        return false;
+    return errno == EIO || errno == ENXIO || errno == ENODEV || errno == EBADF;
+#else
+    return port.error() == QSerialPort::ResourceError;
+#endif
+}
+
+} // namespace
+
+QtSerialPortAdapter::QtSerialPortAdapter() = default;
+
+QtSerialPortAdapter::~QtSerialPortAdapter()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialPortAdapter::isOpen() const { return m_port.isOpen(); }
+
+void QtSerialPortAdapter::close()
+{
+    m_lost = false;
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+void QtSerialPortAdapter::setPortNumber(int number)
+{
+    if (!m_port.isOpen())
+        m_number = number;
+}
+
+int QtSerialPortAdapter::portNumber() const { return m_number; }
+
+void QtSerialPortAdapter::setSettings(const QString &settings) { m_settings = settings; }
+
+bool QtSerialPortAdapter::open()
+{
+    if (m_port.isOpen())
+        return true;
+    const QString path = PortPaths::devicePath(m_number);
+    const auto line = LineSettings::parse(m_settings);
+    if (path.isEmpty() || !line)
+        return false;
+
+    m_port.setPortName(path);
+    m_port.setBaudRate(line->baudRate);
+    m_port.setParity(toParity(line->parity));
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(line->dataBits));
+    m_port.setStopBits(line->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool opened = m_port.open(QIODevice::ReadWrite);
+    m_port.clearError();
+    if (opened)
+        m_lost = false;
+    return opened;
+}
+
+void QtSerialPortAdapter::setReadLength(int /*length*/)
+{
+    // Every read returns all that is waiting; there is no other mode to choose.
+}
+
+bool QtSerialPortAdapter::write(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        return false;
+    const qint64 written = m_port.write(bytes);
+    m_port.flush();
+    return settleError() && written == bytes.size();
+}
+
+QByteArray QtSerialPortAdapter::readAll()
+{
+    if (!m_port.isOpen())
+        return {};
+    // Pulls what the driver holds into Qt's buffer without waiting; on an idle line this
+    // reports a timeout, which settleError() forgets.
+    m_port.waitForReadyRead(0);
+    QByteArray received = m_port.readAll();
+    settleError();
+    return received;
+}
+
+void QtSerialPortAdapter::clearOutput()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.clear(QSerialPort::Output);
+    settleError();
+}
+
+void QtSerialPortAdapter::clearInput()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.clear(QSerialPort::Input);
+    settleError();
+}
+
+bool QtSerialPortAdapter::isLost() const { return m_lost; }
+
+bool QtSerialPortAdapter::settleError()
+{
+    const QSerialPort::SerialPortError error = m_port.error();
+    if (error == QSerialPort::NoError)
+        return true;
+    const bool serious = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+                         || error == QSerialPort::WriteError;
+    if (serious && m_port.isOpen() && deviceGone(m_port)) {
+        m_port.close();
+        m_port.clearError();
+        m_lost = true;
+        return false;
+    }
+    m_port.clearError();
+    return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The serial line to the board, reduced to the operations the program uses. One instance
+// lives on the monitor window; only the user-interface thread touches it.
+class SerialPort
+{
+public:
+    virtual ~SerialPort() = default;
+
+    virtual bool isOpen() const = 0;
+    virtual void close() = 0;
+
+    // Takes effect at the next open; ignored while the port is open.
+    virtual void setPortNumber(int number) = 0;
+    virtual int portNumber() const = 0;
+
+    // Line settings such as "19200,n,8,1"; take effect at the next open.
+    virtual void setSettings(const QString &settings) = 0;
+
+    // Opens the port named by the port number; false when it cannot be opened.
+    virtual bool open() = 0;
+
+    // 0 means that one read returns everything received so far.
+    virtual void setReadLength(int length) = 0;
+
+    // Hands the bytes to the transmit buffer and returns at once. False when the port is
+    // closed or the device refuses them.
+    virtual bool write(const QByteArray &bytes) = 0;
+
+    // Returns at once with every byte received since the previous read (possibly none).
+    virtual QByteArray readAll() = 0;
+
+    virtual void clearOutput() = 0;
+    virtual void clearInput() = 0;
+
+    // True after a port that was open lost its device (an adapter pulled out): the port has
+    // closed itself. An explicit close() or a successful open() ends this state.
+    virtual bool isLost() const = 0;
+};

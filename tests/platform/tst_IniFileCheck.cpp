@@ -1,0 +1,116 @@
+#include "IniFileCheck.h"
+#include "TestMain.h"
+
+#include <QtTest>
+
+// Which hand edits of a settings file would cost the user text or keys, and how run-on lines
+// are mended. Whether QSettings then reads the mended file as intended is shown by the store's
+// own test, through a second process.
+class TestIniFileCheck : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void inspect_data();
+    void inspect();
+    void mendedContentIsClean_data() { inspect_data(); }
+    void mendedContentIsClean();
+};
+
+void TestIniFileCheck::inspect_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("runsOn");
+    QTest::addColumn<bool>("dropsText");
+    QTest::addColumn<QByteArray>("mended");
+
+    const auto same = [](const char *tag, const QByteArray &content, bool dropsText) {
+        QTest::newRow(tag) << content << false << dropsText << content;
+    };
+    // Nothing to fear.
+    same("empty file", "", false);
+    same("as QSettings writes it", "[StartUp]\nMeter%20Response=200\nOnString0=\"05,12,\"\n",
+         false);
+    same("escaped quote", "[StartUp]\nA=\"a\\\"b\"\n", false);
+    same("escaped final backslash", "[StartUp]\nA=\"C:\\\\\"\nB=x\\\\\n", false);
+    same("semicolon in quotes", "[StartUp]\nA=\"a;b\"\n", false);
+    same("blank lines and indent", "\n[StartUp]\n\n  A=1\n\tB=2\n\n", false);
+    same("no final line break", "[StartUp]\nA=1", false);
+    same("same key in two sections", "[StartUp]\nA=1\n[Other]\nA=2\n", false);
+    same("windows line breaks", "[StartUp]\r\nA=1\r\nB=2\r\n", false);
+    same("at forms QSettings keeps", "[StartUp]\nA=@Invalid()\nB=@ByteArray(x)\nC=@Home\n", false);
+    same("non-ASCII", "[StartUp]\nA=Temp\xc3\xa9rature\n", false);
+
+    // Dropped at the next rewrite, but no key lost.
+    same("comment line", "; mine\n[StartUp]\nA=1\n", true);
+    same("indented comment with quote", "[StartUp]\n  ; a \"b\nA=1\n", true);
+    same("inline comment", "[StartUp]\nA=1 ; note\n", true);
+    same("quote after inline comment", "[StartUp]\nA=x ;\"\nB=2\n", true);
+    same("backslash after inline comment", "[StartUp]\nA=1 ; c:\\\nB=2\n", true);
+    same("line without equals", "[StartUp]\ngarbage here\nA=1\n", true);
+    same("hash line", "[StartUp]\n# note\nA=1\n", true);
+    same("repeated key", "[StartUp]\nA=1\nB=2\nA=3\n", true);
+    same("repeated key, blanks differ", "[StartUp]\nA=1\n A =3\n", true);
+    same("undecodable variant", "[StartUp]\nA=@Variant(\\0\\0\\0\\x7f)\n", true);
+    same("not UTF-8", "[StartUp]\nA=\xff\xfe\n", true);
+    same("truncated UTF-8", "[StartUp]\nA=\xc3\n", true);
+
+    // Lines that swallow the keys below them, and how they are mended.
+    QTest::newRow("unclosed quote") << QByteArray("[StartUp]\nA=\"x\nB=2\n") << true << true
+                                    << QByteArray("[StartUp]\nA=\"\\\"x\"\nB=2\n");
+    QTest::newRow("quote inside value") << QByteArray("[StartUp]\nA=a\"b\nB=2\n") << true << true
+                                        << QByteArray("[StartUp]\nA=\"a\\\"b\"\nB=2\n");
+    QTest::newRow("final backslash") << QByteArray("[StartUp]\nA=C:\\\nB=2\n") << true << true
+                                     << QByteArray("[StartUp]\nA=\"C:\\\\\"\nB=2\n");
+    QTest::newRow("blanks around the raw value")
+        << QByteArray("[StartUp]\n  A =  say \"hi  \nB=2\n") << true << true
+        << QByteArray("[StartUp]\nA =\"say \\\"hi\"\nB=2\n");
+    QTest::newRow("semicolon kept in mended value")
+        << QByteArray("[StartUp]\nA=\"x;y\nB=2\n") << true << true
+        << QByteArray("[StartUp]\nA=\"\\\"x;y\"\nB=2\n");
+    QTest::newRow("line breaks kept")
+        << QByteArray("[StartUp]\r\nA=\"x\r\nB=2\rC=3\r\n") << true << true
+        << QByteArray("[StartUp]\r\nA=\"\\\"x\"\r\nB=2\rC=3\r\n");
+    QTest::newRow("quote in key is commented out")
+        << QByteArray("[StartUp]\nK\"ey=1\nB=2\n") << true << true
+        << QByteArray("[StartUp]\n;K\"ey=1\nB=2\n");
+    QTest::newRow("quote without equals is commented out")
+        << QByteArray("[StartUp]\n#see \"manual\nB=2\n") << true << true
+        << QByteArray("[StartUp]\n;#see \"manual\nB=2\n");
+    QTest::newRow("quote in section is commented out")
+        << QByteArray("[Start\"Up]\nB=2\n") << true << true << QByteArray(";[Start\"Up]\nB=2\n");
+    QTest::newRow("empty key is commented out") << QByteArray("[StartUp]\n=\"x\nB=2\n") << true
+                                                << true << QByteArray("[StartUp]\n;=\"x\nB=2\n");
+    QTest::newRow("last line") << QByteArray("[StartUp]\nA=\"x") << true << true
+                               << QByteArray("[StartUp]\nA=\"\\\"x\"");
+    QTest::newRow("two run-on lines")
+        << QByteArray("[StartUp]\nA=\"x\nB=y\\\nC=3\n") << true << true
+        << QByteArray("[StartUp]\nA=\"\\\"x\"\nB=\"y\\\\\"\nC=3\n");
+}
+
+void TestIniFileCheck::inspect()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, runsOn);
+    QFETCH(bool, dropsText);
+    QFETCH(QByteArray, mended);
+
+    const IniFileCheck::Result result = IniFileCheck::inspect(content);
+    QCOMPARE(result.runsOn, runsOn);
+    QCOMPARE(result.dropsText, dropsText);
+    QCOMPARE(result.mended, mended);
+}
+
+// Mending is complete: nothing in the mended text runs on any more.
+void TestIniFileCheck::mendedContentIsClean()
+{
+    QFETCH(QByteArray, content);
+
+    const IniFileCheck::Result once = IniFileCheck::inspect(content);
+    const IniFileCheck::Result twice = IniFileCheck::inspect(once.mended);
+    QVERIFY(!twice.runsOn);
+    QCOMPARE(twice.mended, once.mended);
+}
+
+TARNWICK_TEST_MAIN(TestIniFileCheck)
+#include "tst_IniFileCheck.moc"
