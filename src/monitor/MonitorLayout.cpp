@@ -1,0 +1,226 @@
+#include "MonitorLayout.h"
+
+#include "AGauge.h"
+#include "BgrColor.h"
+#include "ColorButton.h"
+#include "CommandFrames.h"
+#include "Twips.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadialGradient>
+#include <QScrollBar>
+
+namespace {
+
+template<typename W>
+W *place(W *widget, const QString &name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(Twips::rect(left, top, width, height));
+    return widget;
+}
+
+QString indexed(const char *name, int index)
+{
+    return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(index);
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+              int width, int height, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *widget = place(new QLabel(caption, parent), name, left, top, width, height);
+    widget->setAlignment(alignment);
+    widget->setTextFormat(Qt::PlainText);
+    return widget;
+}
+
+void setBackground(QWidget *widget, quint32 bgr)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, BgrColor::toColor(bgr));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// A check box of 255 x 255 twips: the box alone shows, its label stands beside it.
+QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &accessible, int left,
+                    int top)
+{
+    auto *box = place(new QCheckBox(parent), name, left, top, 255, 255);
+    box->setAccessibleName(accessible);
+    return box;
+}
+
+// The link lamps: a 15 x 15 pixel round lamp, lit green or dark grey.
+QPixmap lampImage(const QColor &color)
+{
+    const qreal ratio = 2.0;
+    QPixmap pixmap(QSize(15, 15) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient glow(QPointF(5.5, 5.5), 8);
+    glow.setColorAt(0, color.lighter(170));
+    glow.setColorAt(1, color);
+    painter.setBrush(glow);
+    painter.setPen(QPen(color.darker(200), 1));
+    painter.drawEllipse(QRectF(1.5, 1.5, 12, 12));
+    return pixmap;
+}
+
+QLabel *lamp(QWidget *parent, const QString &name, const QColor &color)
+{
+    auto *picture = place(new QLabel(parent), name, 11280, 2400, 255, 255);
+    picture->setPixmap(lampImage(color));
+    picture->setAlignment(Qt::AlignCenter);
+    return picture;
+}
+
+QLabel *readout(QWidget *parent, const QString &name, int left, int width)
+{
+    auto *widget = label(parent, name, QStringLiteral("0"), left, 2280, width, 495,
+                         Qt::AlignCenter);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(18);
+    widget->setFont(font);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, BgrColor::toColor(MonitorLayout::readoutTextColor));
+    widget->setPalette(palette);
+    setBackground(widget, MonitorLayout::readoutBackColor);
+    return widget;
+}
+
+QScrollBar *slider(QWidget *parent, const QString &name, int left, int value)
+{
+    auto *bar = place(new QScrollBar(Qt::Vertical, parent), name, left, 390, 255, 1500);
+    // 255 at the top, 0 at the bottom; an arrow moves by 1, the track by 10. The value is
+    // taken when the thumb is released, not while it is dragged.
+    bar->setRange(0, 255);
+    bar->setInvertedAppearance(true);
+    bar->setSingleStep(1);
+    bar->setPageStep(10);
+    bar->setTracking(false);
+    bar->setValue(value);
+    return bar;
+}
+
+void buildRelayBanks(QGroupBox *frame, int firstBank, MonitorWidgets &w)
+{
+    for (int row = 0; row < 4; ++row) {
+        const int bank = firstBank + row;
+        const char letter = CommandFrames::bankLetters[bank];
+        for (int position = 0; position < 8; ++position) {
+            const QString caption = QStringLiteral("R%1").arg(8 * bank + position + 1);
+            auto *button = new ColorButton(caption, MonitorLayout::designColor, frame);
+            place(button, QStringLiteral("cmdRelay%1_%2").arg(QLatin1Char(letter)).arg(position),
+                  135 + 480 * position, 240 + 360 * row, 450, 300);
+            w.cmdRelay[bank][position] = button;
+        }
+    }
+}
+
+} // namespace
+
+namespace MonitorLayout {
+
+MonitorWidgets build(QWidget *client)
+{
+    MonitorWidgets w;
+    client->setFixedSize(Twips::toPixels(clientWidth), Twips::toPixels(extentHeight));
+
+    // Macros: eight rows of four.
+    w.Frame6 = place(new QGroupBox(QStringLiteral("Macros"), client), QStringLiteral("Frame6"),
+                     240, 120, 4935, 4335);
+    for (int i = 0; i < 32; ++i) {
+        auto *button = new ColorButton(QStringLiteral("Macro%1").arg(i + 1), macroColor, w.Frame6);
+        w.cmdMacro[i] = place(button, indexed("cmdMacro", i), 120 + 1200 * (i % 4),
+                              360 + 480 * (i / 4), 1125, 300);
+    }
+
+    // Meters: two rows of three.
+    static constexpr int gaugeLefts[3] = {5280, 6960, 8640};
+    for (int m = 0; m < 6; ++m)
+        w.AGauge1[m] = place(new AGauge(client), indexed("AGauge1", m), gaugeLefts[m % 3],
+                             m < 3 ? 240 : 1200, 1575, 855);
+
+    // Analog outputs, right of the gauges.
+    w.Label10 = label(client, QStringLiteral("Label10"), QStringLiteral("0.00"), 10320, 120, 720,
+                      255, Qt::AlignCenter);
+    w.VScroll1 = slider(client, QStringLiteral("VScroll1"), 10560, 1);
+    w.Label9 = label(client, QStringLiteral("Label9"), QStringLiteral("Out 1"), 10260, 1920, 840,
+                     255, Qt::AlignCenter);
+    w.Label11 = label(client, QStringLiteral("Label11"), QStringLiteral("0.00"), 11040, 120, 720,
+                      255, Qt::AlignCenter);
+    w.VScroll2 = slider(client, QStringLiteral("VScroll2"), 11280, 0);
+    w.Label12 = label(client, QStringLiteral("Label12"), QStringLiteral("Out 2"), 10980, 1920, 840,
+                      255, Qt::AlignCenter);
+
+    // Readouts.
+    w.LabelFreq = readout(client, QStringLiteral("LabelFreq"), 5280, 1095);
+    w.LabelTemp = readout(client, QStringLiteral("LabelTemp"), 6480, 855);
+
+    // Option row.
+    w.Label7 = label(client, QStringLiteral("Label7"), QStringLiteral("Deg C"), 7380, 2400, 540,
+                     255);
+    w.Check4 = checkBox(client, QStringLiteral("Check4"), w.Label7->text(), 7920, 2400);
+    w.Label8 = label(client, QStringLiteral("Label8"), QStringLiteral("On Top"), 8400, 2400, 600,
+                     255);
+    w.chkOnTop = checkBox(client, QStringLiteral("chkOnTop"), w.Label8->text(), 9000, 2400);
+    w.Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("WDT"), 9480, 2400, 480,
+                     255);
+    w.chkWDT = checkBox(client, QStringLiteral("chkWDT"), w.Label3->text(), 9960, 2400);
+    w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10500, 2400,
+                     780, 255);
+    w.Picture2 = lamp(client, QStringLiteral("Picture2"), QColor(128, 128, 128));
+    w.Picture5 = lamp(client, QStringLiteral("Picture5"), QColor(40, 220, 40));
+    w.Picture5->hide();
+
+    // Inputs: two columns of four lamps.
+    w.Frame4 = place(new QGroupBox(QStringLiteral("Input Status"), client),
+                     QStringLiteral("Frame4"), 5280, 2760, 2055, 1680);
+    for (int k = 0; k < 8; ++k) {
+        auto *lampLabel = label(w.Frame4, indexed("LblStatus", k), QStringLiteral("Input %1").arg(k + 1),
+                                120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255,
+                                Qt::AlignCenter);
+        setBackground(lampLabel, designColor);
+        w.LblStatus[k] = lampLabel;
+    }
+
+    // Relays.
+    w.Frame3 = place(new QGroupBox(QStringLiteral("Relay Status"), client),
+                     QStringLiteral("Frame3"), 7560, 2760, 4095, 1695);
+    w.Frame1 = place(new QGroupBox(QStringLiteral("Relay Status"), client),
+                     QStringLiteral("Frame1"), 7560, 4680, 4095, 1695);
+    buildRelayBanks(w.Frame3, 0, w);
+    buildRelayBanks(w.Frame1, 4, w);
+
+    // Received string.
+    w.Label18 = label(client, QStringLiteral("Label18"), QStringLiteral("Received String"), 240,
+                      4680, 2400, 255);
+    w.Label2 = label(client, QStringLiteral("Label2"), QStringLiteral("test"), 240, 5040, 7215,
+                     1335, Qt::AlignLeft | Qt::AlignTop);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(8);
+    w.Label2->setFont(fixed);
+    w.Label2->setWordWrap(true);
+    w.Label2->setFrameShape(QFrame::StyledPanel);
+    w.Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    // Debug strip.
+    w.Text1 = place(new QLineEdit(client), QStringLiteral("Text1"), 240, 7200, 2055, 285);
+    for (int i = 0; i < 6; ++i)
+        w.Text2[i] = place(new QLineEdit(client), indexed("Text2", i), 2400 + 720 * i, 7200,
+                           660, 285);
+    w.Command1 = place(new QPushButton(QStringLiteral("Cmd"), client), QStringLiteral("Command1"),
+                       6840, 7200, 615, 285);
+    return w;
+}
+
+} // namespace MonitorLayout

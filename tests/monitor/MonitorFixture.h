@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ColorButton.h"
+#include "FakeMessageBox.h"
+#include "FakeSerialPort.h"
+#include "MemorySettingsStore.h"
+#include "SettingsKeys.h"
+#include "frmMonitor.h"
+
+#include <QLabel>
+#include <memory>
+
+// A monitor window over fakes: an in-memory store, a serial port that records, and a message
+// box that answers at once.
+struct MonitorFixture
+{
+    MemorySettingsStore store;
+    FakeSerialPort port;
+    FakeMessageBox messages;
+    std::unique_ptr<frmMonitor> window;
+
+    void preset(SettingsKey key, const QString &value, int index = -1)
+    {
+        store.preset(SettingsKeys::application, SettingsKeys::section,
+                     SettingsKeys::keyName(key, index), value);
+    }
+    QString stored(SettingsKey key, int index = -1) const
+    {
+        return store.read(SettingsKeys::application, SettingsKeys::section,
+                          SettingsKeys::keyName(key, index));
+    }
+
+    frmMonitor &create()
+    {
+        window = std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages});
+        return *window;
+    }
+    frmMonitor &load()
+    {
+        create().Form_Load();
+        return *window;
+    }
+
+    template<typename T = QWidget>
+    T *child(const QString &name) const
+    {
+        return window->findChild<T *>(name);
+    }
+    ColorButton *relay(char bank, int position) const
+    {
+        return child<ColorButton>(QStringLiteral("cmdRelay%1_%2").arg(QLatin1Char(bank)).arg(position));
+    }
+    QString text(const QString &labelName) const { return child<QLabel>(labelName)->text(); }
+};
+
+inline const QByteArray sampleFrame =
+    "001,002,003,004,005,006,007,008,,010,011,012013,014,015,130,075, 1234\r";
