@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QString>
 #include <QTest>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,9 +15,9 @@ class PortEnd
 {
 public:
     explicit PortEnd(const QString &path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
-    {
-    }
+        : m_fd(::open(QFile::encodeName(path).constData(),
+                      O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
+    {}
     ~PortEnd()
     {
         if (m_fd >= 0)

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTest>
 
+Q_DECLARE_METATYPE(BoardState)
+
 // The board's status frame layout and how it applies command frames, without any I/O.
 class TestBoardState : public QObject
 {
@@ -81,7 +83,8 @@ private Q_SLOTS:
         const QByteArray frame = sampleState().statusFrame();
         const int commas[] = {4, 8, 12, 16, 20, 24, 28, 32, 33, 37, 41, 48, 52, 56, 60, 64};
         for (const int position : commas)
-            QVERIFY2(frame[position - 1] == ',', qPrintable(QStringLiteral("position %1").arg(position)));
+            QVERIFY2(frame[position - 1] == ',',
+                     qPrintable(QStringLiteral("position %1").arg(position)));
         // Those sixteen, the carriage return and the fields account for all 70 characters.
         QCOMPARE(frame.count(','), 16);
     }
@@ -132,7 +135,8 @@ private Q_SLOTS:
         QVERIFY(!state.setFrequency("1234"));
         QVERIFY(!state.setFrequency("123456"));
         QVERIFY(!state.setFrequency("12\r45"));
-        QVERIFY(!state.setFrequency("12\xe945"));
+        QVERIFY(!state.setFrequency("12\xe9"
+                                    "45"));
         QVERIFY(!state.setRelayBank(8, 1));
         QVERIFY(!state.setRelayBank(-1, 1));
         QVERIFY(!state.setRelay(0, true));

@@ -5,7 +5,6 @@
 #include "ReplyFaults.h"
 
 #include <QStringList>
-
 #include <algorithm>
 
 namespace {
@@ -73,8 +72,7 @@ QString usage(const QString &command)
 
 BoardConsole::BoardConsole(PtyBoard &board)
     : m_board(board)
-{
-}
+{}
 
 QString BoardConsole::helpText()
 {
@@ -106,7 +104,8 @@ QString BoardConsole::showState(const PtyBoard &board)
     const BoardState &state = board.state();
     QStringList banks;
     for (int bank = 0; bank < BoardState::relayBankCount; ++bank)
-        banks << QStringLiteral("%1=%2").arg(QChar(char16_t(u'A' + bank))).arg(state.relayBank(bank));
+        banks
+            << QStringLiteral("%1=%2").arg(QChar(char16_t(u'A' + bank))).arg(state.relayBank(bank));
     QStringList on;
     for (int relay = 1; relay <= BoardState::relayCount; ++relay) {
         if (state.relay(relay))
@@ -122,8 +121,8 @@ QString BoardConsole::showState(const PtyBoard &board)
 
     QStringList lines;
     lines << QStringLiteral("relays   %1").arg(banks.join(QLatin1Char(' ')));
-    lines << QStringLiteral("on       %1").arg(on.isEmpty() ? QStringLiteral("none")
-                                                            : on.join(QLatin1Char(' ')));
+    lines << QStringLiteral("on       %1")
+                 .arg(on.isEmpty() ? QStringLiteral("none") : on.join(QLatin1Char(' ')));
     lines << QStringLiteral("inputs   %1").arg(state.inputs());
     lines << QStringLiteral("meters   %1").arg(threeDigitList(meters));
     lines << QStringLiteral("temp     %1 F").arg(state.temperature());
@@ -167,7 +166,8 @@ BoardConsole::Result BoardConsole::run(const QString &line)
         }
     }
     if (command == QLatin1String("temp") && args.size() == 1) {
-        if (const auto t = number(args[0], BoardState::minTemperature, BoardState::maxTemperature)) {
+        if (const auto t =
+                number(args[0], BoardState::minTemperature, BoardState::maxTemperature)) {
             m_board.setTemperature(*t);
             return done(QStringLiteral("temperature %1 F").arg(*t));
         }
@@ -175,7 +175,8 @@ BoardConsole::Result BoardConsole::run(const QString &line)
     if (command == QLatin1String("freq") && !args.isEmpty()) {
         // The text after the command, quotes removed, so a leading blank can be given.
         QString text = trimmed.mid(words.front().size()).trimmed();
-        if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+        if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) &&
+            text.endsWith(QLatin1Char('"')))
             text = text.mid(1, text.size() - 2);
         const bool printable = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
             return c.unicode() >= 0x20 && c.unicode() <= 0x7E;
@@ -186,10 +187,9 @@ BoardConsole::Result BoardConsole::run(const QString &line)
                                       "characters, e.g. freq 01234 or freq \" 1234\""));
     }
     if (command == QLatin1String("relay") && args.size() == 2) {
-        const auto relay = number(args[0].startsWith(QLatin1Char('R'), Qt::CaseInsensitive)
-                                      ? args[0].mid(1)
-                                      : args[0],
-                                  1, BoardState::relayCount);
+        const auto relay = number(
+            args[0].startsWith(QLatin1Char('R'), Qt::CaseInsensitive) ? args[0].mid(1) : args[0], 1,
+            BoardState::relayCount);
         const auto on = onOff(args[1]);
         if (relay && on) {
             m_board.setRelay(*relay, *on);
@@ -228,13 +228,13 @@ BoardConsole::Result BoardConsole::run(const QString &line)
     if (command == QLatin1String("nonnumeric") && !args.isEmpty()) {
         if (const auto field = parseStatusField(args.join(QLatin1Char(' ')))) {
             m_board.setNextReplyNonNumeric(*field);
-            return done(QStringLiteral("next reply: field %1 not a number")
-                            .arg(statusFieldName(*field)));
+            return done(
+                QStringLiteral("next reply: field %1 not a number").arg(statusFieldName(*field)));
         }
     }
     if (command == QLatin1String("split") && args.size() <= 1) {
-        const auto gap = args.isEmpty() ? std::optional<int>(m_board.splitGap())
-                                        : number(args[0], 0, 60000);
+        const auto gap =
+            args.isEmpty() ? std::optional<int>(m_board.splitGap()) : number(args[0], 0, 60000);
         if (gap) {
             m_board.setSplitGap(*gap);
             m_board.setNextReplySplit();

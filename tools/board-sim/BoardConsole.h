@@ -11,8 +11,8 @@ class BoardConsole
 public:
     struct Result
     {
-        QString text;     // what to print; may be empty; no trailing newline
-        bool ok = true;   // false: the command was refused and changed nothing
+        QString text;   // what to print; may be empty; no trailing newline
+        bool ok = true; // false: the command was refused and changed nothing
         bool quit = false;
     };
 

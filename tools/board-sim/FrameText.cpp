@@ -23,7 +23,8 @@ QString describeFrame(const QByteArray &frame)
     const auto argument = frame.size() > 3 ? quint8(frame[3]) : quint8(0);
     switch (kind) {
     case FrameKind::RelayBank:
-        return QStringLiteral("relay bank %1 mask %2").arg(QString(QLatin1Char(frame[1])), hexByte(argument));
+        return QStringLiteral("relay bank %1 mask %2")
+            .arg(QString(QLatin1Char(frame[1])), hexByte(argument));
     case FrameKind::AnalogOutput1:
         return QStringLiteral("analog output 1 value %1").arg(argument);
     case FrameKind::AnalogOutput2:

@@ -2,10 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
-
 #include <cerrno>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,7 +40,8 @@ bool place(const QString &link, const QString &target, QString *error)
     const QByteArray linkName = QFile::encodeName(link);
     const QByteArray targetName = QFile::encodeName(target);
 
-    struct stat info {};
+    struct stat info
+    {};
     if (::lstat(linkName.constData(), &info) == 0) {
         if (!S_ISLNK(info.st_mode))
             return fail(QStringLiteral("%1 exists and is not a link; it was left alone").arg(link));
@@ -53,7 +53,8 @@ bool place(const QString &link, const QString &target, QString *error)
             return fail(QStringLiteral("%1 leads to %2, which is not a simulated board; it was "
                                        "left alone")
                             .arg(link, oldTarget));
-        struct stat device {};
+        struct stat device
+        {};
         if (::stat(linkName.constData(), &device) == 0)
             return fail(QStringLiteral("%1 leads to %2, a live device (is another board "
                                        "running?); remove the link if it is not")

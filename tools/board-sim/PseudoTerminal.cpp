@@ -1,7 +1,6 @@
 #include "PseudoTerminal.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +12,8 @@ namespace {
 
 QString systemError(const char *what)
 {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 bool setFlags(int fd, int descriptorFlags, int statusFlags)

@@ -8,15 +8,13 @@
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
 PtyBoard::PtyBoard(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 PtyBoard::~PtyBoard()
 {
@@ -96,7 +94,7 @@ bool PtyBoard::reconnect()
 
 // --- State
 
-template <typename Change>
+template<typename Change>
 bool PtyBoard::changeState(Change change)
 {
     BoardState next = m_state;

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-
 #include <optional>
 
 class QSocketNotifier;
@@ -62,18 +61,18 @@ public:
     // and emits stateChanged() when the state really changed.
     const BoardState &state() const { return m_state; }
     void setState(const BoardState &state);
-    bool setRelayBank(int bank, quint8 bits); // bank 0..7 = A..H
-    bool setRelay(int number, bool on);       // 1..64
-    bool setInputs(int bits);                 // 0..255
-    bool setMeter(int channel, int value);    // 0..5, 0..999
-    bool setTemperature(int fahrenheit);      // -99..999
+    bool setRelayBank(int bank, quint8 bits);  // bank 0..7 = A..H
+    bool setRelay(int number, bool on);        // 1..64
+    bool setInputs(int bits);                  // 0..255
+    bool setMeter(int channel, int value);     // 0..5, 0..999
+    bool setTemperature(int fahrenheit);       // -99..999
     bool setFrequency(const QByteArray &text); // five printable characters
 
     // --- Timing.
     int replyDelay() const { return m_replyDelay; }
     void setReplyDelay(int milliseconds); // negative counts as 0
     int splitGap() const { return m_splitGap; }
-    void setSplitGap(int milliseconds);   // negative counts as 0
+    void setSplitGap(int milliseconds); // negative counts as 0
 
     // --- Counters, since start() or resetCounters().
     int statusRequests() const { return m_statusRequests; }
@@ -128,7 +127,7 @@ private:
     void handleFrame(const QByteArray &frame);
     void sendReply();
     void writeToLine(const QByteArray &bytes);
-    template <typename Change>
+    template<typename Change>
     bool changeState(Change change);
 
     BoardState m_state;

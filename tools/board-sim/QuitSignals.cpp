@@ -1,7 +1,6 @@
 #include "QuitSignals.h"
 
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,7 +28,8 @@ QuitSignals::QuitSignals(QObject *parent)
     m_notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &QuitSignals::readPipe);
 
-    struct sigaction action {};
+    struct sigaction action
+    {};
     action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -33,7 +33,8 @@ std::optional<StatusField> parseStatusField(const QString &name)
         return StatusField{StatusField::Kind::RelayBank, first[0].unicode() - 'a'};
     if (words.size() == 1 && first == QLatin1String("inputs"))
         return StatusField{StatusField::Kind::Inputs, 0};
-    if (words.size() == 1 && (first == QLatin1String("temp") || first == QLatin1String("temperature")))
+    if (words.size() == 1 &&
+        (first == QLatin1String("temp") || first == QLatin1String("temperature")))
         return StatusField{StatusField::Kind::Temperature, 0};
 
     QString channel;

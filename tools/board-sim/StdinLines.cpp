@@ -3,12 +3,11 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
-
 #include <cerrno>
 #include <csignal>
-#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 StdinLines::StdinLines(QObject *parent)
     : QObject(parent)

@@ -10,7 +10,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTime>
-
 #include <cstdio>
 
 namespace {
@@ -110,6 +109,7 @@ int main(int argc, char *argv[])
                      [] { QCoreApplication::quit(); });
 
     const int status = QCoreApplication::exec();
-    printLine(QStringLiteral("removing %1").arg(board.linkPath()));
+    if (board.isConnected())
+        printLine(QStringLiteral("removing %1").arg(board.linkPath()));
     return status;
 }
