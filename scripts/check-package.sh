@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt-get as a user would, checks the desktop
+# entry, the icons and that the installed program starts and keeps running against the
+# installed simulated board, then removes the package again. Needs root (apt-get).
+# The package is built in build-package/ (or $TARNWICK_PACKAGE_BUILD_DIR): a release build
+# without tests and benchmarks.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TARNWICK_PACKAGE_BUILD_DIR:-$root/build-package}
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "check-package.sh installs and removes a package: run it as root." >&2
+  exit 1
+fi
+if dpkg-query -W -f='${Status}' tarnwick 2>/dev/null | grep -q 'install ok installed'; then
+  echo "The tarnwick package is installed already; remove it first (apt-get remove tarnwick)," \
+       "so that this check can leave the machine as it found it." >&2
+  exit 1
+fi
+
+"$root/scripts/install-deps.sh"
+
+echo "== Building the package in $build"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DTARNWICK_BUILD_TESTS=OFF -DTARNWICK_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+rm -f "$build"/tarnwick_*.deb
+(cd "$build" && cpack -G DEB)
+debs=("$build"/tarnwick_*.deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "Expected one tarnwick_*.deb in $build." >&2; exit 1; }
+deb=${debs[0]}
+echo "== $(basename "$deb")"
+dpkg-deb --field "$deb" Package Version Architecture Section Depends
+dpkg-deb --contents "$deb" | awk '{print "   " $NF}' | grep -v '/$'
+
+work=$(mktemp -d -t tarnwick-package.XXXXXX)
+pids=()
+installed=0
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  if [[ $installed -eq 1 ]]; then
+    echo "== Removing the package"
+    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq tarnwick >/dev/null
+    dpkg-query -W -f='${Status}\n' tarnwick 2>/dev/null | grep -q 'install ok installed' \
+      && echo "tarnwick is still installed" >&2
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "== Installing with apt-get"
+cp "$deb" "$work/"
+installed=1
+(cd "$work" && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$(basename "$deb")")
+
+echo "== Checking the installed files"
+desktop=/usr/share/applications/tarnwick.desktop
+desktop-file-validate "$desktop"
+echo "   $desktop is valid"
+for file in /usr/bin/tarnwick /usr/bin/tarnwick-board \
+            /usr/share/icons/hicolor/scalable/apps/tarnwick.svg \
+            /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/tarnwick.png; do
+  [[ -f $file ]] || { echo "missing: $file" >&2; exit 1; }
+done
+echo "   the programs and all icon sizes are in place"
+
+echo "== Starting the installed program against the installed simulated board"
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_CONFIG_HOME"
+board_log="$work/board.log"
+app_log="$work/tarnwick.log"
+/usr/bin/tarnwick-board --port 1 >"$board_log" 2>&1 </dev/null &
+pids+=($!)
+link="$XDG_CONFIG_HOME/Tarnwick/ports/COM1"
+for _ in $(seq 100); do [[ -e $link ]] && break; sleep 0.05; done
+[[ -e $link ]] || { echo "tarnwick-board did not start:" >&2; cat "$board_log" >&2; exit 1; }
+
+QT_QPA_PLATFORM=offscreen /usr/bin/tarnwick >"$app_log" 2>&1 </dev/null &
+app=$!
+pids+=("$app")
+sleep 3
+if ! kill -0 "$app" 2>/dev/null; then
+  echo "tarnwick ended within 3 s:" >&2
+  cat "$app_log" >&2
+  exit 1
+fi
+requests=$(grep -c 'status request' "$board_log" || true)
+echo "   tarnwick is running after 3 s; the board received ${requests} status requests"
+[[ $requests -gt 0 ]] || { echo "tarnwick never polled the board" >&2; exit 1; }
+
+echo "== Package check passed"
