@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
+  desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -40,13 +40,6 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, int 
     return widget;
 }
 
-void setBackground(QWidget *widget, quint32 bgr)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, BgrColor::toColor(bgr));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 // A check box of 255 x 255 twips: the box alone shows, its label stands beside it.
 QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &accessible, int left,
@@ -93,7 +86,7 @@ QLabel *readout(QWidget *parent, const QString &name, int left, int width)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, BgrColor::toColor(MonitorLayout::readoutTextColor));
     widget->setPalette(palette);
-    setBackground(widget, MonitorLayout::readoutBackColor);
+    MonitorLayout::setBackColor(widget, MonitorLayout::readoutBackColor);
     return widget;
 }
 
@@ -129,6 +122,21 @@ void buildRelayBanks(QGroupBox *frame, int firstBank, MonitorWidgets &w)
 } // namespace
 
 namespace MonitorLayout {
+
+unsigned backColor(const QWidget *widget)
+{
+    return BgrColor::fromColor(widget->palette().color(QPalette::Window));
+}
+
+void setBackColor(QWidget *widget, unsigned bgr)
+{
+    widget->setAutoFillBackground(true);
+    if (backColor(widget) == bgr)
+        return;
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, BgrColor::toColor(bgr));
+    widget->setPalette(palette);
+}
 
 MonitorWidgets build(QWidget *client)
 {
@@ -189,7 +197,7 @@ MonitorWidgets build(QWidget *client)
         auto *lampLabel = label(w.Frame4, indexed("LblStatus", k), QStringLiteral("Input %1").arg(k + 1),
                                 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255,
                                 Qt::AlignCenter);
-        setBackground(lampLabel, designColor);
+        MonitorLayout::setBackColor(lampLabel, designColor);
         w.LblStatus[k] = lampLabel;
     }
 

@@ -89,4 +89,8 @@ inline constexpr unsigned readoutBackColor = 32768;    // RGB(0,128,0)
 // Builds every element on the client widget at its place, with its design caption.
 MonitorWidgets build(QWidget *client);
 
+// The back colour of a lamp label, 0x00BBGGRR.
+unsigned backColor(const QWidget *widget);
+void setBackColor(QWidget *widget, unsigned bgr);
+
 } // namespace MonitorLayout

@@ -1,13 +1,12 @@
 #include "frmMonitor.h"
 
-#include "AGauge.h"
+#include "AlwaysOnTop.h"
 #include "BgrColor.h"
 #include "ColorButton.h"
 #include "MessageBox.h"
 #include "NumberText.h"
 #include "SerialPort.h"
 #include "SettingsKeys.h"
-#include "SettingsStore.h"
 #include "StatusFrame.h"
 #include "Twips.h"
 
@@ -18,20 +17,27 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
-constexpr quint32 onColor = BgrColor::fromRgb(50, 200, 50);  // 3328050
-constexpr quint32 offColor = BgrColor::fromRgb(200, 50, 50); // 3289800
+constexpr quint32 standardOnColor = BgrColor::fromRgb(50, 200, 50);  // 3328050
+constexpr quint32 standardOffColor = BgrColor::fromRgb(200, 50, 50); // 3289800
 
-// The port number a stored "Meter-ComPort" names: a whole number from 1 to 255.
-std::optional<int> portNumberFromText(const QString &text)
-{
-    const std::optional<double> number = NumberText::toDouble(text);
-    if (!number || *number != std::floor(*number) || *number < 1 || *number > 255)
-        return std::nullopt;
-    return static_cast<int>(*number);
-}
+// Stored coordinates beyond this are hand-edited nonsense; keeping them finite and small
+// keeps the pixel arithmetic sound until the window is put back on a screen.
+constexpr double farAway = 1e7;
+
+// The outer heights a window may take: from a strip that still shows the menu to the whole
+// client area.
+constexpr double lowestHeight = 1440;
+constexpr double highestHeight = MonitorLayout::extentHeight + MonitorLayout::chromeHeight;
+
+// How much of the window's top-left corner must lie on a screen for the user to reach its
+// title bar and menu, in pixels.
+constexpr int reachableWidth = 120;
+constexpr int reachableHeight = 40;
 
 } // namespace
 
@@ -40,6 +46,8 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     , m_store(platform.store)
     , m_port(platform.port)
     , m_messages(platform.messages)
+    , m_holders(*this)
+    , m_preferences(platform.store, m_holders)
 {
     setObjectName(QStringLiteral("frmMonitor"));
     setWindowTitle(QStringLiteral("Tarnwick"));
@@ -52,6 +60,7 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     buildMenus();
 
     m_poll = new StatusPoll(m_port, *this, this);
+    connectControls();
 
     setFixedWidth(Twips::toPixels(MonitorLayout::clientWidth));
     setOuterHeight(MonitorLayout::normalHeight);
@@ -65,38 +74,45 @@ frmMonitor::~frmMonitor() = default;
 
 void frmMonitor::buildMenus()
 {
+    auto named = [](QAction *action, const char *name) {
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuExit = file->addAction(QStringLiteral("&Exit"), this, &frmMonitor::mnuExit_Click);
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit = named(file->addAction(QStringLiteral("&Exit"), this, &frmMonitor::mnuExit_Click),
+                    "mnuExit");
+
+    mnuSetup = named(menuBar()->addAction(QStringLiteral("&Setup")), "mnuSetup");
+    mnuSetup->setEnabled(false);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuNorm = view->addAction(QStringLiteral("&Normal"), this, &frmMonitor::mnuNorm_Click);
-    mnuNorm->setObjectName(QStringLiteral("mnuNorm"));
-    mnuDiag = view->addAction(QStringLiteral("&Diagnostic"), this, &frmMonitor::mnuDiag_Click);
-    mnuDiag->setObjectName(QStringLiteral("mnuDiag"));
+    mnuNorm = named(view->addAction(QStringLiteral("&Normal"), this, &frmMonitor::mnuNorm_Click),
+                    "mnuNorm");
+    mnuDiag = named(view->addAction(QStringLiteral("&Diagnostic"), this,
+                                    &frmMonitor::mnuDiag_Click),
+                    "mnuDiag");
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelpContents = named(help->addAction(QStringLiteral("&Contents")), "mnuHelpContents");
+    mnuHelpContents->setEnabled(false);
+    mnuHelpAbout = named(help->addAction(QStringLiteral("&About")), "mnuHelpAbout");
+    mnuHelpAbout->setEnabled(false);
 }
 
 void frmMonitor::Form_Load()
 {
     RegInit(m_store, *this);
-    loadPreferences();
+    m_preferences.GetPreferences();
 
     if (!openPortAtStart())
         return;
     setTimerEnabled(m_poll->Timer1, true);
     setTimerEnabled(m_poll->Timer3, false);
-    OffColor = offColor;
-    OnColor = onColor;
+    OffColor = standardOffColor;
+    OnColor = standardOnColor;
     for (int position = 0; position < 8; ++position)
         for (auto &bank : w.cmdRelay)
             bank[position]->setBackColor(*OffColor);
-}
-
-void frmMonitor::loadPreferences()
-{
-    const SettingsAccess settings(m_store);
-    w.Check4->setChecked(settings.read(Keys::TempMode).trimmed() == QLatin1String("1"));
-    setMtrResponse(settings.read(Keys::MeterResponse));
 }
 
 bool frmMonitor::openPortAtStart()
@@ -104,7 +120,7 @@ bool frmMonitor::openPortAtStart()
     if (m_port.isOpen())
         m_port.close();
     const QString stored = SettingsAccess(m_store).read(Keys::MeterComPort);
-    const std::optional<int> number = portNumberFromText(stored);
+    const std::optional<int> number = Preferences::portNumberFromText(stored);
     m_port.setPortNumber(number.value_or(0));
     m_port.setSettings(QStringLiteral("19200,n,8,1"));
     if (!m_port.open()) {
@@ -122,7 +138,8 @@ bool frmMonitor::openPortAtStart()
 
 QString frmMonitor::portUnavailableMessage(const QString &port)
 {
-    return QStringLiteral("COM ") + port + QStringLiteral(": not available. Check Comm Port setting.");
+    return QStringLiteral("COM ") + port
+           + QStringLiteral(": not available. Check Comm Port setting.");
 }
 
 void frmMonitor::setMtrResponse(const QString &text)
@@ -131,29 +148,46 @@ void frmMonitor::setMtrResponse(const QString &text)
     m_poll->setPollInterval(effectivePollInterval(NumberText::toDouble(text)));
 }
 
-void frmMonitor::showStatusFrame(const QByteArray &frame)
-{
-    w.Picture5->show();
-    w.Label2->setText(StatusFrame::text(frame));
-    w.LabelFreq->setText(StatusFrame::frequencyText(frame));
-    const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
-    if (!fahrenheit)
-        return;
-    w.LabelTemp->setText(StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
-}
+int frmMonitor::outerHeight() const { return m_outerHeight; }
 
-int frmMonitor::outerHeight() const
+void frmMonitor::setOuterHeight(double twips)
 {
-    const int clientPixels = height() - menuBar()->sizeHint().height();
-    return int(Twips::fromPixels(clientPixels)) + MonitorLayout::chromeHeight;
-}
-
-void frmMonitor::setOuterHeight(int twips)
-{
-    const int clientTwips = std::clamp(twips - MonitorLayout::chromeHeight, 0,
-                                       MonitorLayout::extentHeight);
+    // The height is fixed for the user, so the twips last set stay what the window shows;
+    // kept as set, they come back exactly although pixels cannot hold every twips value.
+    m_outerHeight = static_cast<int>(std::clamp(std::nearbyint(twips), lowestHeight, highestHeight));
+    const int clientTwips = m_outerHeight - MonitorLayout::chromeHeight;
     setFixedHeight(Twips::toPixels(clientTwips) + menuBar()->sizeHint().height());
 }
+
+float frmMonitor::windowLeft() const { return float(Twips::fromPixels(x())); }
+
+float frmMonitor::windowTop() const { return float(Twips::fromPixels(y())); }
+
+float frmMonitor::windowHeight() const { return float(outerHeight()); }
+
+void frmMonitor::moveTo(double leftTwips, double topTwips)
+{
+    QPoint place(Twips::toPixels(std::clamp(leftTwips, -farAway, farAway)),
+                 Twips::toPixels(std::clamp(topTwips, -farAway, farAway)));
+    const QScreen *screen = QGuiApplication::screenAt(place + QPoint(reachableWidth / 2, 10));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        // Stored coordinates from another screen arrangement: the nearest place from which
+        // the user can still take the window by its title bar.
+        const QRect area = screen->availableGeometry();
+        place.setX(std::clamp(place.x(), area.left() - width() + reachableWidth,
+                              area.right() - reachableWidth));
+        place.setY(std::clamp(place.y(), area.top(), area.bottom() - reachableHeight));
+    }
+    move(place);
+}
+
+quint32 frmMonitor::onColor() const { return OnColor.value_or(standardOnColor); }
+
+quint32 frmMonitor::offColor() const { return OffColor.value_or(standardOffColor); }
+
+void frmMonitor::chkOnTop_Click() { SetAlwaysOnTop(this, w.chkOnTop->isChecked()); }
 
 void frmMonitor::mnuNorm_Click() { changeView(MonitorLayout::normalHeight); }
 
@@ -176,17 +210,15 @@ void frmMonitor::closeEvent(QCloseEvent *event)
 
 void frmMonitor::Form_Unload()
 {
+    if (std::exchange(m_unloaded, true))
+        return;
+    m_preferences.SaveSettings();
     setTimerEnabled(m_poll->Timer1, false);
     setEnabled(false);
+    // Ends the program at once; the other windows close with it and the port is released.
     QCoreApplication::quit();
 }
 
-QString frmMonitor::macroCaption(int index) const { return w.cmdMacro[index]->text(); }
+QString frmMonitor::macroCaption(int index) const { return w.cmdMacro.at(index)->text(); }
 
-QString frmMonitor::inputCaption(int index) const { return w.LblStatus[index]->text(); }
-
-float frmMonitor::windowLeft() const { return float(Twips::fromPixels(x())); }
-
-float frmMonitor::windowTop() const { return float(Twips::fromPixels(y())); }
-
-float frmMonitor::windowHeight() const { return float(outerHeight()); }
+QString frmMonitor::inputCaption(int index) const { return w.LblStatus.at(index)->text(); }

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "AnalogOutputs.h"
+#include "MonitorHolders.h"
 #include "MonitorLayout.h"
+#include "Preferences.h"
 #include "RegInit.h"
 #include "StatusPoll.h"
 
 #include <QMainWindow>
+#include <optional>
 
 class MessageBox;
 class SerialPort;
@@ -30,8 +34,12 @@ public:
 
     // The start: seeds and loads the settings, opens the serial port, starts the poll.
     void Form_Load();
+    // The end: saves every setting, stops the poll and ends the program.
+    void Form_Unload();
 
     StatusPoll &poll() { return *m_poll; }
+    Preferences &preferences() { return m_preferences; }
+    SerialPort &MSComm1() { return m_port; }
 
     // Colours of a relay or input reported on and off, 0x00BBGGRR; unset until the port has
     // opened at start.
@@ -44,13 +52,38 @@ public:
 
     static QString portUnavailableMessage(const QString &port);
 
-    // The end: stops the poll and ends the program.
-    void Form_Unload();
-
-    // The window's outer height in twips, as the two views and the stored "Height" count it.
+    // Geometry in twips, as the stored settings and the views count it. The outer height
+    // takes in the caption, menu and borders of the window.
     int outerHeight() const;
-    void setOuterHeight(int twips);
+    void setOuterHeight(double twips);
+    float windowLeft() const override;
+    float windowTop() const override;
+    // Moves the window, keeping enough of it on a screen to be reached.
+    void moveTo(double leftTwips, double topTwips);
 
+    // The setup dialog's macro-string fields; none until the dialog exists.
+    MacroStringHolders *macroStrings() { return nullptr; }
+
+    // Relay buttons, by bank: each inverts its relay. "R16" is locked while "WDT" is checked.
+    void cmdRelayA_Click(int index) { relayClick(0, index); }
+    void cmdRelayB_Click(int index) { relayClick(1, index); }
+    void cmdRelayC_Click(int index) { relayClick(2, index); }
+    void cmdRelayD_Click(int index) { relayClick(3, index); }
+    void cmdRelayE_Click(int index) { relayClick(4, index); }
+    void cmdRelayF_Click(int index) { relayClick(5, index); }
+    void cmdRelayG_Click(int index) { relayClick(6, index); }
+    void cmdRelayH_Click(int index) { relayClick(7, index); }
+    void cmdMacro_Click(int index);
+    void Command1_Click();
+    void VScroll1_Change();
+    void VScroll2_Change();
+
+    // The colours a frame paints with. Unset only until the port first opens: a link
+    // opened later still shows its states in the usual colours.
+    quint32 onColor() const;
+    quint32 offColor() const;
+
+    void chkOnTop_Click();
     void mnuExit_Click();
     void mnuNorm_Click();
     void mnuDiag_Click();
@@ -58,15 +91,21 @@ public:
     // Every element of the window, by its name.
     MonitorWidgets w;
     QAction *mnuExit = nullptr;
+    QAction *mnuSetup = nullptr;
     QAction *mnuNorm = nullptr;
     QAction *mnuDiag = nullptr;
+    QAction *mnuHelpContents = nullptr;
+    QAction *mnuHelpAbout = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void connectControls();
+    void relayClick(int bank, int index);
+    void analogOutChange(AnalogOutputs::Output &output);
+    void paintStatus(const QByteArray &frame);
     void buildMenus();
-    void loadPreferences();
     bool openPortAtStart();
     void changeView(int outerHeightTwips);
 
@@ -76,13 +115,17 @@ private:
     // RegInitSource
     QString macroCaption(int index) const override;
     QString inputCaption(int index) const override;
-    float windowLeft() const override;
-    float windowTop() const override;
     float windowHeight() const override;
 
     SettingsStore &m_store;
     SerialPort &m_port;
     MessageBox &m_messages;
+    MonitorHolders m_holders;
+    Preferences m_preferences;
     StatusPoll *m_poll = nullptr;
     QString m_mtrResponse;
+    int m_outerHeight = MonitorLayout::normalHeight;
+    AnalogOutputs::Output m_output1{1};
+    AnalogOutputs::Output m_output2{2};
+    bool m_unloaded = false;
 };

@@ -70,8 +70,12 @@ private Q_SLOTS:
         QSignalSpy requests(&rig.board, &PtyBoard::statusRequested);
         QVERIFY(QTest::qWaitFor([&] { return requests.size() >= 3; }, patience));
         QCOMPARE(rig.poll().Timer1->interval(), 200);
-        // Every frame the board received was a status request.
-        QCOMPARE(rig.board.framesReceived(), rig.board.statusRequests());
+        // Besides the requests, the board received output 2's stored level with the first
+        // complete poll, and nothing it could not read.
+        QCOMPARE(rig.board.framesReceived(), rig.board.statusRequests() + 1);
+        QCOMPARE(rig.board.unknownFrames(), 0);
+        QCOMPARE(rig.board.state().analogOutput(2), std::optional<quint8>(1));
+        QCOMPARE(rig.board.state().analogOutput(1), std::nullopt);
         QVERIFY(rig.poll().linkLit());
     }
 

@@ -55,3 +55,25 @@ struct MonitorFixture
 
 inline const QByteArray sampleFrame =
     "001,002,003,004,005,006,007,008,,010,011,012013,014,015,130,075, 1234\r";
+
+// A status frame with every field at its place: relay banks A..H, meter channels 0..5,
+// inputs, temperature and frequency, each given as its characters.
+struct FrameBuilder
+{
+    std::array<QByteArray, 8> banks{"000", "000", "000", "000", "000", "000", "000", "000"};
+    std::array<QByteArray, 6> meters{"000", "000", "000", "000", "000", "000"};
+    QByteArray inputs = "000";
+    QByteArray temperature = "075";
+    QByteArray frequency = " 1234";
+
+    QByteArray frame() const
+    {
+        QByteArray bytes;
+        for (const QByteArray &bank : banks)
+            bytes += bank + ',';
+        bytes += ',' + meters[0] + ',' + meters[1] + ',' + meters[2] + meters[3] + ',' + meters[4]
+                 + ',' + meters[5] + ',' + inputs + ',' + temperature + ',' + frequency + '\r';
+        Q_ASSERT(bytes.size() == 70);
+        return bytes;
+    }
+};

@@ -1,0 +1,85 @@
+// The monitor window's controls that act on the board: relay buttons, macros, the debug
+// strip and the analog-output sliders.
+#include "ColorButton.h"
+#include "CommandFrames.h"
+#include "MacroCommand.h"
+#include "SettingsKeys.h"
+#include "frmMonitor.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+void frmMonitor::connectControls()
+{
+    using Handler = void (frmMonitor::*)(int);
+    static constexpr Handler relayHandlers[] = {
+        &frmMonitor::cmdRelayA_Click, &frmMonitor::cmdRelayB_Click, &frmMonitor::cmdRelayC_Click,
+        &frmMonitor::cmdRelayD_Click, &frmMonitor::cmdRelayE_Click, &frmMonitor::cmdRelayF_Click,
+        &frmMonitor::cmdRelayG_Click, &frmMonitor::cmdRelayH_Click};
+    for (int bank = 0; bank < CommandFrames::bankCount; ++bank)
+        for (int position = 0; position < CommandFrames::relaysPerBank; ++position)
+            connect(w.cmdRelay[bank][position], &QAbstractButton::clicked, this,
+                    [this, bank, position] { (this->*relayHandlers[bank])(position); });
+    for (int i = 0; i < int(w.cmdMacro.size()); ++i)
+        connect(w.cmdMacro[i], &QAbstractButton::clicked, this, [this, i] { cmdMacro_Click(i); });
+    connect(w.Command1, &QPushButton::clicked, this, &frmMonitor::Command1_Click);
+    connect(w.VScroll1, &QScrollBar::valueChanged, this, &frmMonitor::VScroll1_Change);
+    connect(w.VScroll2, &QScrollBar::valueChanged, this, &frmMonitor::VScroll2_Change);
+    connect(w.chkOnTop, &QCheckBox::toggled, this, &frmMonitor::chkOnTop_Click);
+}
+
+void frmMonitor::relayClick(int bank, int index)
+{
+    const char letter = CommandFrames::bankLetters[bank];
+    m_poll->RunRelayCommand([this, letter, index]() -> QList<QByteArray> {
+        // The watchdog relay "R16" stays as it is while "WDT" is checked.
+        const bool locked = letter == 'B' && index == 7 && w.chkWDT->isChecked();
+        if (locked)
+            return {};
+        return {MakeRelayFrame(letter, index)};
+    });
+}
+
+void frmMonitor::cmdMacro_Click(int index)
+{
+    m_poll->RunRelayCommand([this, index] {
+        // The lists are read at every click, so an edit in the setup dialog counts at once.
+        const SettingsAccess settings(m_store);
+        const MacroCommand::RelayColours colours{
+            onColor(), offColor(),
+            [this](int bank, int position) { return w.cmdRelay[bank][position]->backColor(); }};
+        const MacroCommand::MacroResult result = MacroCommand::macroClick(
+            settings.read(Keys::OnString, index), settings.read(Keys::OffString, index), colours);
+        if (result.text1)
+            w.Text1->setText(*result.text1);
+        for (int slot = 0; slot < MacroCommand::debugSlots; ++slot)
+            if (result.text2[slot])
+                w.Text2[slot]->setText(*result.text2[slot]);
+        return result.frames;
+    });
+}
+
+void frmMonitor::Command1_Click()
+{
+    const QStringList numbers = MacroCommand::command1Texts(w.Text1->text());
+    for (int slot = 0; slot < MacroCommand::debugSlots && slot < numbers.size(); ++slot)
+        w.Text2[slot]->setText(numbers[slot]);
+}
+
+void frmMonitor::VScroll1_Change() { analogOutChange(m_output1); }
+
+void frmMonitor::VScroll2_Change() { analogOutChange(m_output2); }
+
+void frmMonitor::analogOutChange(AnalogOutputs::Output &output)
+{
+    const bool first = output.number() == 1;
+    const int value = (first ? w.VScroll1 : w.VScroll2)->value();
+    setTimerEnabled(m_poll->Timer1, false);
+    output.change(value);
+    (first ? w.Label10 : w.Label11)->setText(AnalogOutputs::levelText(value));
+    SettingsAccess(m_store).save(first ? Keys::Aout1 : Keys::Aout2, output.pending());
+    setTimerEnabled(m_poll->Timer1, true);
+}

@@ -1,0 +1,52 @@
+// How the monitor window shows each complete status frame.
+#include "AGauge.h"
+#include "ColorButton.h"
+#include "SerialPort.h"
+#include "StatusDecoders.h"
+#include "StatusFrame.h"
+#include "frmMonitor.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+void frmMonitor::showStatusFrame(const QByteArray &frame)
+{
+    w.Picture5->show();
+    w.Label2->setText(StatusFrame::text(frame));
+    w.LabelFreq->setText(StatusFrame::frequencyText(frame));
+    const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
+    if (!fahrenheit)
+        return;
+    w.LabelTemp->setText(StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
+    paintStatus(frame);
+}
+
+void frmMonitor::paintStatus(const QByteArray &frame)
+{
+    std::array<double, StatusDecoders::meterCount> scaleMaxima{};
+    std::array<QString, StatusDecoders::meterCount> multipliers;
+    for (int m = 0; m < StatusDecoders::meterCount; ++m) {
+        scaleMaxima[m] = w.AGauge1[m]->scaleMax();
+        multipliers[m] = m_preferences.mtr_multiplier(m);
+    }
+    const StatusDecoders::TickDisplay tick = StatusDecoders::decodeTick(frame, scaleMaxima,
+                                                                        multipliers);
+    // Everything is painted before the window repaints, so a relay that stays on never
+    // flickers through the off colour.
+    const quint32 on = onColor(), off = offColor();
+    for (int k = 0; k < StatusDecoders::inputCount; ++k)
+        MonitorLayout::setBackColor(w.LblStatus[k], tick.inputs.lamps[k] ? on : off);
+    if (!tick.relays)
+        return;
+    for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
+        for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
+            w.cmdRelay[bank][position]->setBackColor(tick.relays->banks[bank][position] ? on : off);
+    if (!tick.meters)
+        return;
+    for (int m = 0; m < tick.meters->metersDecoded; ++m)
+        w.AGauge1[m]->setNeedleValue(tick.meters->needles[m]);
+    if (!tick.reachesOutputs)
+        return;
+    for (const QByteArray &output : AnalogOutputs::sendingStep(m_output1, m_output2))
+        m_port.write(output);
+}
