@@ -1,4 +1,10 @@
+#include "DesktopRegistry.h"
+#include "FileCheck.h"
+#include "HelpViewer.h"
+#include "Icons.h"
 #include "MessageBox.h"
+#include "ProcessStarter.h"
+#include "ProgramDialogs.h"
 #include "QSettingsStore.h"
 #include "QtSerialPortAdapter.h"
 #include "frmMonitor.h"
@@ -11,11 +17,19 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
+    QApplication::setWindowIcon(Icons::application());
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
 
     QSettingsStore store;
     QtSerialPortAdapter port;
     QtMessageBox messages;
-    frmMonitor monitor({store, port, messages});
+    QtHelpViewer help;
+    DesktopRegistry registry;
+    QtProcessStarter processes;
+    QtFileCheck files;
+    ProgramDialogs dialogs({registry, processes, files, messages});
+
+    frmMonitor monitor({store, port, messages, &help, &dialogs});
     monitor.Form_Load();
     monitor.show();
     return QApplication::exec();

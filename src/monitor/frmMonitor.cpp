@@ -3,7 +3,10 @@
 #include "AlwaysOnTop.h"
 #include "BgrColor.h"
 #include "ColorButton.h"
+#include "HelpPages.h"
+#include "HelpViewer.h"
 #include "MessageBox.h"
+#include "MonitorDialogs.h"
 #include "NumberText.h"
 #include "SerialPort.h"
 #include "SettingsKeys.h"
@@ -46,6 +49,8 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     , m_store(platform.store)
     , m_port(platform.port)
     , m_messages(platform.messages)
+    , m_help(platform.help)
+    , m_dialogs(platform.dialogs)
     , m_holders(*this)
     , m_preferences(platform.store, m_holders)
 {
@@ -82,8 +87,10 @@ void frmMonitor::buildMenus()
     mnuExit = named(file->addAction(QStringLiteral("&Exit"), this, &frmMonitor::mnuExit_Click),
                     "mnuExit");
 
-    mnuSetup = named(menuBar()->addAction(QStringLiteral("&Setup")), "mnuSetup");
-    mnuSetup->setEnabled(false);
+    mnuSetup = named(menuBar()->addAction(QStringLiteral("&Setup"), this,
+                                          &frmMonitor::mnuSetup_Click),
+                     "mnuSetup");
+    mnuSetup->setEnabled(m_dialogs != nullptr);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     mnuNorm = named(view->addAction(QStringLiteral("&Normal"), this, &frmMonitor::mnuNorm_Click),
@@ -93,10 +100,14 @@ void frmMonitor::buildMenus()
                     "mnuDiag");
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelpContents = named(help->addAction(QStringLiteral("&Contents")), "mnuHelpContents");
-    mnuHelpContents->setEnabled(false);
-    mnuHelpAbout = named(help->addAction(QStringLiteral("&About")), "mnuHelpAbout");
-    mnuHelpAbout->setEnabled(false);
+    mnuHelpContents = named(help->addAction(QStringLiteral("&Contents"), this,
+                                            &frmMonitor::mnuHelpContents_Click),
+                            "mnuHelpContents");
+    mnuHelpContents->setEnabled(m_help != nullptr);
+    mnuHelpAbout = named(help->addAction(QStringLiteral("&About"), this,
+                                         &frmMonitor::mnuHelpAbout_Click),
+                         "mnuHelpAbout");
+    mnuHelpAbout->setEnabled(m_dialogs != nullptr);
 }
 
 void frmMonitor::Form_Load()
@@ -201,6 +212,65 @@ void frmMonitor::changeView(int outerHeightTwips)
 }
 
 void frmMonitor::mnuExit_Click() { close(); }
+
+void frmMonitor::mnuSetup_Click()
+{
+    if (!m_dialogs)
+        return;
+    SetupDialog *setup = setupDialog();
+    if (!setup)
+        return;
+    setTimerEnabled(m_poll->Timer1, false);
+    setEnabled(false);
+    QWidget *dialog = setup->window();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+SetupDialog *frmMonitor::setupDialog()
+{
+    if (!m_setup && m_dialogs) {
+        // Known before its load runs: the load-all inside it asks for the fields again.
+        m_setup = m_dialogs->createSetup(*this);
+        if (!m_setup)
+            return nullptr;
+        connect(m_setup->window(), &QObject::destroyed, this, [this] { m_setup = nullptr; });
+        m_setup->Form_Load();
+    }
+    return m_setup;
+}
+
+MacroStringHolders *frmMonitor::macroStrings()
+{
+    SetupDialog *dialog = setupDialog();
+    return dialog ? &dialog->macroStrings() : nullptr;
+}
+
+void frmMonitor::setupClosed()
+{
+    setEnabled(true);
+    reopenLink();
+    setTimerEnabled(m_poll->Timer1, true);
+}
+
+void frmMonitor::reopenLink()
+{
+    if (!m_port.isOpen())
+        openPortAtStart();
+}
+
+void frmMonitor::mnuHelpContents_Click()
+{
+    if (m_help)
+        m_help->showContents(HelpPages::contentsUrl());
+}
+
+void frmMonitor::mnuHelpAbout_Click()
+{
+    if (m_dialogs)
+        m_dialogs->showAbout(*this);
+}
 
 void frmMonitor::closeEvent(QCloseEvent *event)
 {

@@ -10,7 +10,10 @@
 #include <QMainWindow>
 #include <optional>
 
+class HelpViewer;
 class MessageBox;
+class MonitorDialogs;
+class SetupDialog;
 class SerialPort;
 class SettingsStore;
 
@@ -21,6 +24,8 @@ struct MonitorPlatform
     SettingsStore &store;
     SerialPort &port;
     MessageBox &messages;
+    HelpViewer *help = nullptr;         // no help menu without one
+    MonitorDialogs *dialogs = nullptr; // no setup dialog or about box without them
 };
 
 // The main window: the board's live state and the controls that act on it.
@@ -61,8 +66,16 @@ public:
     // Moves the window, keeping enough of it on a screen to be reached.
     void moveTo(double leftTwips, double topTwips);
 
-    // The setup dialog's macro-string fields; none until the dialog exists.
-    MacroStringHolders *macroStrings() { return nullptr; }
+    // The setup dialog, created hidden (its load runs then) when it does not exist yet.
+    SetupDialog *setupDialog();
+    // Its macro-string fields, the holders of the relay lists.
+    MacroStringHolders *macroStrings();
+    // What the setup dialog does as it closes, after its save-all: the window takes input
+    // again, the link the dialog may have closed is opened again, and the poll resumes.
+    void setupClosed();
+    // Opens the link as the start does, when it is not open: the port named by
+    // "Meter-ComPort", with the same message when it is not available.
+    void reopenLink();
 
     // Relay buttons, by bank: each inverts its relay. "R16" is locked while "WDT" is checked.
     void cmdRelayA_Click(int index) { relayClick(0, index); }
@@ -85,6 +98,9 @@ public:
 
     void chkOnTop_Click();
     void mnuExit_Click();
+    void mnuSetup_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpAbout_Click();
     void mnuNorm_Click();
     void mnuDiag_Click();
 
@@ -120,6 +136,9 @@ private:
     SettingsStore &m_store;
     SerialPort &m_port;
     MessageBox &m_messages;
+    HelpViewer *m_help;
+    MonitorDialogs *m_dialogs;
+    SetupDialog *m_setup = nullptr;
     MonitorHolders m_holders;
     Preferences m_preferences;
     StatusPoll *m_poll = nullptr;
