@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QSlider>
 
 void frmMonitor::connectControls()
 {
@@ -26,8 +26,8 @@ void frmMonitor::connectControls()
     for (int i = 0; i < int(w.cmdMacro.size()); ++i)
         connect(w.cmdMacro[i], &QAbstractButton::clicked, this, [this, i] { cmdMacro_Click(i); });
     connect(w.Command1, &QPushButton::clicked, this, &frmMonitor::Command1_Click);
-    connect(w.VScroll1, &QScrollBar::valueChanged, this, &frmMonitor::VScroll1_Change);
-    connect(w.VScroll2, &QScrollBar::valueChanged, this, &frmMonitor::VScroll2_Change);
+    connect(w.VScroll1, &QSlider::valueChanged, this, &frmMonitor::VScroll1_Change);
+    connect(w.VScroll2, &QSlider::valueChanged, this, &frmMonitor::VScroll2_Change);
     connect(w.chkOnTop, &QCheckBox::toggled, this, &frmMonitor::chkOnTop_Click);
 }
 

@@ -5,7 +5,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QScrollBar>
+#include <QSlider>
 
 MonitorHolders::MonitorHolders(frmMonitor &window)
     : m_window(window)

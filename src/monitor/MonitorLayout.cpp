@@ -14,7 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadialGradient>
-#include <QScrollBar>
+#include <QSlider>
 
 namespace {
 
@@ -90,13 +90,12 @@ QLabel *readout(QWidget *parent, const QString &name, int left, int width)
     return widget;
 }
 
-QScrollBar *slider(QWidget *parent, const QString &name, int left, int value)
+QSlider *slider(QWidget *parent, const QString &name, int left, int value)
 {
-    auto *bar = place(new QScrollBar(Qt::Vertical, parent), name, left, 390, 255, 1500);
-    // 255 at the top, 0 at the bottom; an arrow moves by 1, the track by 10. The value is
-    // taken when the thumb is released, not while it is dragged.
+    auto *bar = place(new QSlider(Qt::Vertical, parent), name, left, 390, 255, 1500);
+    // 255 at the top, 0 at the bottom; an arrow key moves by 1, a click in the track by 10.
+    // The value is taken when the handle is released, not while it is dragged.
     bar->setRange(0, 255);
-    bar->setInvertedAppearance(true);
     bar->setSingleStep(1);
     bar->setPageStep(10);
     bar->setTracking(false);
@@ -159,33 +158,35 @@ MonitorWidgets build(QWidget *client)
                              m < 3 ? 240 : 1200, 1575, 855);
 
     // Analog outputs, right of the gauges.
-    w.Label10 = label(client, QStringLiteral("Label10"), QStringLiteral("0.00"), 10320, 120, 720,
+    w.Label10 = label(client, QStringLiteral("Label10"), QStringLiteral("0.00"), 10275, 120, 720,
                       255, Qt::AlignCenter);
-    w.VScroll1 = slider(client, QStringLiteral("VScroll1"), 10560, 1);
-    w.Label9 = label(client, QStringLiteral("Label9"), QStringLiteral("Out 1"), 10260, 1920, 840,
-                     255, Qt::AlignCenter);
-    w.Label11 = label(client, QStringLiteral("Label11"), QStringLiteral("0.00"), 11040, 120, 720,
+    w.VScroll1 = slider(client, QStringLiteral("VScroll1"), 10507, 1);
+    w.Label9 = label(client, QStringLiteral("Label9"), QStringLiteral("Out 1"), 10245, 1920, 780,
+                     480, Qt::AlignHCenter | Qt::AlignTop);
+    w.Label9->setWordWrap(true);
+    w.Label11 = label(client, QStringLiteral("Label11"), QStringLiteral("0.00"), 11070, 120, 720,
                       255, Qt::AlignCenter);
-    w.VScroll2 = slider(client, QStringLiteral("VScroll2"), 11280, 0);
-    w.Label12 = label(client, QStringLiteral("Label12"), QStringLiteral("Out 2"), 10980, 1920, 840,
-                      255, Qt::AlignCenter);
+    w.VScroll2 = slider(client, QStringLiteral("VScroll2"), 11302, 0);
+    w.Label12 = label(client, QStringLiteral("Label12"), QStringLiteral("Out 2"), 11040, 1920, 780,
+                      480, Qt::AlignHCenter | Qt::AlignTop);
+    w.Label12->setWordWrap(true);
 
     // Readouts.
     w.LabelFreq = readout(client, QStringLiteral("LabelFreq"), 5280, 1095);
     w.LabelTemp = readout(client, QStringLiteral("LabelTemp"), 6480, 855);
 
     // Option row.
-    w.Label7 = label(client, QStringLiteral("Label7"), QStringLiteral("Deg C"), 7380, 2400, 540,
-                     255);
+    w.Label7 = label(client, QStringLiteral("Label7"), QStringLiteral("Deg C"), 7335, 2400, 540,
+                     255, Qt::AlignRight | Qt::AlignVCenter);
     w.Check4 = checkBox(client, QStringLiteral("Check4"), w.Label7->text(), 7920, 2400);
-    w.Label8 = label(client, QStringLiteral("Label8"), QStringLiteral("On Top"), 8400, 2400, 600,
-                     255);
+    w.Label8 = label(client, QStringLiteral("Label8"), QStringLiteral("On Top"), 8280, 2400, 660,
+                     255, Qt::AlignRight | Qt::AlignVCenter);
     w.chkOnTop = checkBox(client, QStringLiteral("chkOnTop"), w.Label8->text(), 9000, 2400);
-    w.Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("WDT"), 9480, 2400, 480,
-                     255);
+    w.Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("WDT"), 9360, 2400, 540,
+                     255, Qt::AlignRight | Qt::AlignVCenter);
     w.chkWDT = checkBox(client, QStringLiteral("chkWDT"), w.Label3->text(), 9960, 2400);
-    w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10500, 2400,
-                     780, 255);
+    w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10380, 2400,
+                     840, 255, Qt::AlignRight | Qt::AlignVCenter);
     w.Picture2 = lamp(client, QStringLiteral("Picture2"), QColor(128, 128, 128));
     w.Picture5 = lamp(client, QStringLiteral("Picture5"), QColor(40, 220, 40));
     w.Picture5->hide();

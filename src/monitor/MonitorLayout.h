@@ -9,7 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
+class QSlider;
 class QWidget;
 
 // Every element of the monitor window, named as the board panel has always named them. The
@@ -25,8 +25,8 @@ struct MonitorWidgets
     std::array<AGauge *, 6> AGauge1{};
 
     // Analog outputs: sliders, level labels above, name labels below.
-    QScrollBar *VScroll1 = nullptr;
-    QScrollBar *VScroll2 = nullptr;
+    QSlider *VScroll1 = nullptr;
+    QSlider *VScroll2 = nullptr;
     QLabel *Label10 = nullptr;
     QLabel *Label11 = nullptr;
     QLabel *Label9 = nullptr;

@@ -3,6 +3,7 @@
 #include "ColorButton.h"
 #include "FakeMessageBox.h"
 #include "FakeSerialPort.h"
+#include "HelpViewer.h"
 #include "MemorySettingsStore.h"
 #include "SettingsKeys.h"
 #include "frmMonitor.h"
@@ -10,13 +11,23 @@
 #include <QLabel>
 #include <memory>
 
-// A monitor window over fakes: an in-memory store, a serial port that records, and a message
-// box that answers at once.
+// Records the pages asked for instead of opening a window.
+struct FakeHelpViewer final : HelpViewer
+{
+    void showContents(const QUrl &contents) override { shown << contents; }
+    QList<QUrl> shown;
+};
+
+// A monitor window over fakes: an in-memory store, a serial port that records, a message box
+// that answers at once and a help viewer that records. Set `dialogs` before create() for a
+// setup dialog and an about box.
 struct MonitorFixture
 {
     MemorySettingsStore store;
     FakeSerialPort port;
     FakeMessageBox messages;
+    FakeHelpViewer help;
+    MonitorDialogs *dialogs = nullptr;
     std::unique_ptr<frmMonitor> window;
 
     void preset(SettingsKey key, const QString &value, int index = -1)
@@ -32,7 +43,8 @@ struct MonitorFixture
 
     frmMonitor &create()
     {
-        window = std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages});
+        window = std::make_unique<frmMonitor>(
+            MonitorPlatform{store, port, messages, &help, dialogs});
         return *window;
     }
     frmMonitor &load()

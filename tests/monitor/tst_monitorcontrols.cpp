@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QAbstractSlider>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -183,7 +183,7 @@ private Q_SLOTS:
         before.inputs = "000";
         f.poll(before.frame());
 
-        f.child<QScrollBar>(u"VScroll1"_s)->setValue(77);
+        f.child<QAbstractSlider>(u"VScroll1"_s)->setValue(77);
         FrameBuilder after;
         after.banks.fill("255");
         after.inputs = "255";
@@ -383,7 +383,7 @@ private Q_SLOTS:
         QFETCH(QString, frame);
         Running f([](Running &r) { r.preset(Keys::Aout2, u"5"_s); });
         f.poll(FrameBuilder{}.frame()); // sends what the load set
-        f.child<QScrollBar>(slider)->setValue(value);
+        f.child<QAbstractSlider>(slider)->setValue(value);
         QCOMPARE(f.text(label), level);
         QCOMPARE(f.stored(slider == u"VScroll1"_s ? Keys::Aout1 : Keys::Aout2), QString::number(value));
         QVERIFY(f.window->poll().Timer1->isActive());
@@ -396,7 +396,7 @@ private Q_SLOTS:
     void backAndForthBetweenPollsSendsNothing()
     {
         Running f;
-        auto *slider = f.child<QScrollBar>(u"VScroll1"_s);
+        auto *slider = f.child<QAbstractSlider>(u"VScroll1"_s);
         slider->setValue(100);
         f.poll(FrameBuilder{}.frame());
         QCOMPARE(f.writes(), QStringList({request, u"24 49 49 64 0D"_s}));
@@ -426,7 +426,7 @@ private Q_SLOTS:
     void outputsWaitForACompleteFrame()
     {
         Running f;
-        f.child<QScrollBar>(u"VScroll1"_s)->setValue(200);
+        f.child<QAbstractSlider>(u"VScroll1"_s)->setValue(200);
         f.poll(FrameBuilder{}.frame().left(69));
         QCOMPARE(f.writes(), QStringList{request});
         f.poll(FrameBuilder{}.frame());

@@ -4,6 +4,7 @@
 #include "Twips.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
@@ -116,6 +117,16 @@ private Q_SLOTS:
         QCOMPARE(f.window->mnuHelpAbout->text(), u"&About"_s);
         for (QAction *action : f.window->findChildren<QAction *>())
             QVERIFY(!action->isChecked());
+    }
+
+    void helpOpensAtItsContents()
+    {
+        MonitorFixture f;
+        frmMonitor &w = f.load();
+        QVERIFY(w.mnuHelpContents->isEnabled());
+        w.mnuHelpContents->trigger();
+        QCOMPARE(f.help.shown, QList<QUrl>{QUrl(u"qrc:/help/index.html"_s)});
+        QVERIFY(QFile::exists(u":/help/index.html"_s)); // the pages are built in
     }
 
     void viewsShowTheirBands()
