@@ -1,7 +1,6 @@
 #include "AnalogOutputs.h"
 
 #include "CommandFrames.h"
-#include "NumberText.h"
 
 #include <QtGlobal>
 #include <algorithm>
@@ -54,15 +53,6 @@ QList<QByteArray> sendingStep(Output &output1, Output &output2)
             frames.append(std::move(*frame));
     }
     return frames;
-}
-
-std::optional<int> sliderValue(QStringView stored)
-{
-    const std::optional<double> number = NumberText::toDouble(stored);
-    if (!number)
-        return std::nullopt;
-    const double inRange = std::clamp(*number, double(minimumValue), double(maximumValue));
-    return NumberText::roundToInt32(inRange);
 }
 
 } // namespace AnalogOutputs

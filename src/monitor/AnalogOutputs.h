@@ -51,12 +51,5 @@ private:
 // its value changed since it was last sent.
 QList<QByteArray> sendingStep(Output &output1, Output &output2);
 
-// The slider position for a stored "Aout1" / "Aout2" text. A number is rounded half to
-// even and, outside 0..255, taken to the nearest end: a hand-edited "300" meant "all the
-// way up", and the slider could not show more anyway. A text that is not a number gives
-// nothing, and the caller leaves the slider at its initial value: no value was meant, so
-// no change is made and nothing is sent until the user moves the slider, as when the stored
-// value equals the initial one. Either way the program goes on and nothing is lost.
-std::optional<int> sliderValue(QStringView stored);
 
 } // namespace AnalogOutputs

@@ -435,7 +435,7 @@ void AGauge::drawAnnulars(QPainter &painter) const
         if (!(to > from))
             continue;
         painter.setPen(
-            QPen(colorFromBgr(a.color), bandOuter - bandInner, Qt::SolidLine, Qt::FlatCap));
+            QPen(BgrColor::toColor(a.color), bandOuter - bandInner, Qt::SolidLine, Qt::FlatCap));
         QPainterPath arc;
         arc.arcMoveTo(circle(bandMiddle), degreesAt(from));
         arc.arcTo(circle(bandMiddle), degreesAt(from), -(to - from) * sweepDegrees);

@@ -8,16 +8,8 @@
 #include <QWidget>
 #include <array>
 
-// Colours travel through the settings store as 32-bit values 0x00BBGGRR (red in the low
-// byte). The top byte is always zero; larger values are not colours.
-inline QColor colorFromBgr(quint32 bgr)
-{
-    return BgrColor::toColor(bgr);
-}
-inline quint32 bgrFromColor(const QColor &color)
-{
-    return BgrColor::fromColor(color);
-}
+// Colours travel through the settings store as 32-bit values 0x00BBGGRR (BgrColor.h). The
+// top byte is always zero; larger values are not colours.
 inline constexpr quint32 maxBgr = 0x00FFFFFFu;
 
 // Scale arithmetic of the dial, free of any widget so it can be checked on its own.

@@ -31,7 +31,7 @@ std::optional<int> sliderPosition(const QString &text)
     const std::optional<double> number = NumberText::toDouble(text);
     if (!number)
         return std::nullopt;
-    return static_cast<int>(std::clamp(std::nearbyint(*number), 0.0, 255.0));
+    return NumberText::roundToInt32(std::clamp(*number, 0.0, 255.0));
 }
 
 KeyRef key(SettingsKey key, int index = -1) { return {key, index}; }

@@ -133,37 +133,6 @@ private Q_SLOTS:
         QCOMPARE(AnalogOutputs::sendingStep(output1, output2),
                  QList<QByteArray>{QByteArray::fromHex("244A4A400D")});
     }
-
-    void sliderValue_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<bool>("applies");
-        QTest::newRow("default 1") << QStringLiteral("1") << 1 << true;
-        QTest::newRow("0") << QStringLiteral("0") << 0 << true;
-        QTest::newRow("255") << QStringLiteral("255") << 255 << true;
-        QTest::newRow("300 to the top") << QStringLiteral("300") << 255 << true;
-        QTest::newRow("huge to the top") << QStringLiteral("1e300") << 255 << true;
-        QTest::newRow("negative to the bottom") << QStringLiteral("-7") << 0 << true;
-        QTest::newRow("half to even down") << QStringLiteral("12.5") << 12 << true;
-        QTest::newRow("half to even up") << QStringLiteral("13.5") << 14 << true;
-        QTest::newRow("255.6 stays at the top") << QStringLiteral("255.6") << 255 << true;
-        QTest::newRow("blanks around") << QStringLiteral(" 42 ") << 42 << true;
-        QTest::newRow("empty") << QString() << 0 << false;
-        QTest::newRow("letters") << QStringLiteral("abc") << 0 << false;
-        QTest::newRow("number and letters") << QStringLiteral("12abc") << 0 << false;
-        QTest::newRow("too large for a double") << QStringLiteral("1e999") << 0 << false;
-    }
-    void sliderValue()
-    {
-        QFETCH(QString, stored);
-        QFETCH(int, value);
-        QFETCH(bool, applies);
-        const std::optional<int> result = AnalogOutputs::sliderValue(stored);
-        QCOMPARE(result.has_value(), applies);
-        if (applies)
-            QCOMPARE(*result, value);
-    }
 };
 
 TARNWICK_TEST_MAIN(TestAnalogOutputs)

@@ -234,11 +234,11 @@ void TestAGauge::colourConversion()
 {
     QFETCH(quint32, bgr);
     QFETCH(QColor, color);
-    QCOMPARE(colorFromBgr(bgr), color);
-    QCOMPARE(bgrFromColor(color), bgr);
+    QCOMPARE(BgrColor::toColor(bgr), color);
+    QCOMPARE(BgrColor::fromColor(color), bgr);
     QColor seeThrough = color;
     seeThrough.setAlpha(40);
-    QCOMPARE(bgrFromColor(seeThrough), bgr);
+    QCOMPARE(BgrColor::fromColor(seeThrough), bgr);
 }
 
 void TestAGauge::annularsAreIndependent()
@@ -637,7 +637,7 @@ void TestAGauge::unsetAnnularsAreInvisible()
         const QColor seen = pixelAt(image, gauge.dialPoint(value, 1.0));
         for (int a = 0; a < AGauge::annularCount; ++a) {
             gauge.setCurrentAnnular(a);
-            QVERIFY2(!nearColor(seen, colorFromBgr(gauge.annularColor()), 16),
+            QVERIFY2(!nearColor(seen, BgrColor::toColor(gauge.annularColor()), 16),
                      qPrintable(seen.name()));
         }
     }

@@ -358,7 +358,12 @@ private Q_SLOTS:
         QTest::newRow("above") << u"300"_s << 255;
         QTest::newRow("huge") << u"1e308"_s << 255;
         QTest::newRow("negative") << u"-5"_s << 0;
-        QTest::newRow("fraction") << u"12.5"_s << 12;
+        QTest::newRow("half to even down") << u"12.5"_s << 12;
+        QTest::newRow("half to even up") << u"13.5"_s << 14;
+        QTest::newRow("just above the top") << u"255.6"_s << 255;
+        QTest::newRow("blanks around") << u" 42 "_s << 42;
+        QTest::newRow("number and letters keep the initial value") << u"12abc"_s << 1;
+        QTest::newRow("beyond a double keeps the initial value") << u"1e999"_s << 1;
         QTest::newRow("text keeps the initial value") << u"abc"_s << 1;
         QTest::newRow("empty keeps the initial value") << QString() << 1;
     }
