@@ -3,9 +3,15 @@
 #include "frmAbout.h"
 #include "frmMonitor.h"
 
-ProgramDialogs::ProgramDialogs(const AboutPlatform &about)
+ProgramDialogs::ProgramDialogs(const AboutPlatform &about, const SetupPlatform &setup)
     : m_about(about)
+    , m_setup(setup)
 {
+}
+
+ProgramDialogs::~ProgramDialogs()
+{
+    delete m_setupDialog.data();
 }
 
 void ProgramDialogs::showAbout(frmMonitor &monitor)
@@ -14,7 +20,9 @@ void ProgramDialogs::showAbout(frmMonitor &monitor)
     box->show();
 }
 
-SetupDialog *ProgramDialogs::createSetup(frmMonitor &)
+SetupDialog *ProgramDialogs::createSetup(frmMonitor &monitor)
 {
-    return nullptr;
+    // Hidden, its load not yet run: the monitor runs it once it knows the dialog.
+    m_setupDialog = new frmSetup(monitor, m_setup);
+    return m_setupDialog.data();
 }

@@ -1,3 +1,4 @@
+#include "ColorPicker.h"
 #include "DesktopRegistry.h"
 #include "FileCheck.h"
 #include "HelpViewer.h"
@@ -27,7 +28,8 @@ int main(int argc, char *argv[])
     DesktopRegistry registry;
     QtProcessStarter processes;
     QtFileCheck files;
-    ProgramDialogs dialogs({registry, processes, files, messages});
+    QtColorPicker colors;
+    ProgramDialogs dialogs({registry, processes, files, messages}, {store, colors});
 
     frmMonitor monitor({store, port, messages, &help, &dialogs});
     monitor.Form_Load();

@@ -1,0 +1,115 @@
+#include "frmSetup.h"
+
+#include "CommPortPage.h"
+#include "MacrosPage.h"
+#include "MetersPage.h"
+#include "NamesPage.h"
+#include "SerialPort.h"
+#include "SettingsKeys.h"
+#include "Twips.h"
+#include "frmMonitor.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int clientWidth = 11730;  // twips
+constexpr int clientHeight = 6855;  // twips
+constexpr int portTextStart = 4;    // "Com " precedes the digits
+
+} // namespace
+
+frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowCloseButtonHint)
+    , m_monitor(monitor)
+    , m_store(platform.store)
+{
+    setObjectName(QStringLiteral("frmSetup"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    resize(Twips::toPixels(clientWidth), Twips::toPixels(clientHeight));
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    commPortPage = new CommPortPage;
+    metersPage = new MetersPage(monitor, m_store, platform.colors);
+    namesPage = new NamesPage(monitor, m_store);
+    macrosPages[0] = new MacrosPage(monitor, m_store, 0);
+    macrosPages[1] = new MacrosPage(monitor, m_store, MacrosPage::rowCount);
+    SSTab1->addTab(commPortPage, QStringLiteral("Comm Port"));
+    SSTab1->addTab(metersPage, QStringLiteral("Meters"));
+    SSTab1->addTab(namesPage, QStringLiteral("General Labels"));
+    SSTab1->addTab(macrosPages[0], QStringLiteral("Macros A"));
+    SSTab1->addTab(macrosPages[1], QStringLiteral("Macros B"));
+    SSTab1->setCurrentIndex(firstTab);
+    (new QVBoxLayout(this))->addWidget(SSTab1);
+
+    connect(commPortPage->ComboComm, &QComboBox::activated, this, &frmSetup::ComboComm_Click);
+}
+
+void frmSetup::Form_Load()
+{
+    m_monitor.preferences().GetPreferences();
+    commPortPage->showPort(QString::number(m_monitor.MSComm1().portNumber()));
+    metersPage->Load();
+    namesPage->loadInputNames();
+    for (MacrosPage *page : macrosPages)
+        page->loadNames();
+    namesPage->loadOutputNames();
+}
+
+void frmSetup::ComboComm_Click()
+{
+    comport = commPortPage->ComboComm->currentText().mid(portTextStart);
+    SerialPort &port = m_monitor.MSComm1();
+    if (port.isOpen())
+        port.close();
+    SettingsAccess(m_store).save(Keys::MeterComPort, comport);
+    port.setPortNumber(comport.toInt());
+    commPortPage->showPort(comport);
+}
+
+void frmSetup::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmSetup::Form_Unload()
+{
+    if (std::exchange(m_unloaded, true))
+        return;
+    m_monitor.preferences().SaveSettings();
+    // Enables the window, opens the link again if the dialog closed it, restarts the poll.
+    m_monitor.setupClosed();
+}
+
+MacrosPage &frmSetup::macrosPage(int n) const
+{
+    return *macrosPages[macrosPages[0]->holds(n) ? 0 : 1];
+}
+
+QString frmSetup::onString(int n) const
+{
+    return macrosPage(n).OnString(n)->text();
+}
+
+void frmSetup::setOnString(int n, const QString &text)
+{
+    macrosPage(n).OnString(n)->setText(text);
+}
+
+QString frmSetup::offString(int n) const
+{
+    return macrosPage(n).OffString(n)->text();
+}
+
+void frmSetup::setOffString(int n, const QString &text)
+{
+    macrosPage(n).OffString(n)->setText(text);
+}
