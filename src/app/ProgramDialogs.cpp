@@ -6,8 +6,7 @@
 ProgramDialogs::ProgramDialogs(const AboutPlatform &about, const SetupPlatform &setup)
     : m_about(about)
     , m_setup(setup)
-{
-}
+{}
 
 ProgramDialogs::~ProgramDialogs()
 {

@@ -10,7 +10,10 @@ QByteArray frame(char code1, char code2, quint8 argument)
     return QByteArray(bytes, frameLength);
 }
 
-QByteArray statusRequest() { return frame(';', ';', ';'); }
+QByteArray statusRequest()
+{
+    return frame(';', ';', ';');
+}
 
 QByteArray analogOutputFrame(int output, quint8 value)
 {

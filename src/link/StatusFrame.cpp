@@ -28,7 +28,10 @@ std::optional<int> readNumber(QByteArrayView frame, Field field)
     return negative ? -value : value;
 }
 
-QString text(QByteArrayView bytes) { return QString::fromLatin1(bytes); }
+QString text(QByteArrayView bytes)
+{
+    return QString::fromLatin1(bytes);
+}
 
 QString frequencyText(QByteArrayView frame)
 {

@@ -14,7 +14,8 @@ int effectivePollInterval(std::optional<double> milliseconds)
     constexpr int fallback = 200, lowest = 180, highest = 5000;
     if (!milliseconds || std::isnan(*milliseconds))
         return fallback;
-    return static_cast<int>(std::clamp(std::nearbyint(*milliseconds), double(lowest), double(highest)));
+    return static_cast<int>(
+        std::clamp(std::nearbyint(*milliseconds), double(lowest), double(highest)));
 }
 
 void setTimerEnabled(QTimer *timer, bool enabled)

@@ -51,5 +51,4 @@ private:
 // its value changed since it was last sent.
 QList<QByteArray> sendingStep(Output &output1, Output &output2);
 
-
 } // namespace AnalogOutputs

@@ -48,9 +48,10 @@ void frmMonitor::cmdMacro_Click(int index)
     m_poll->RunRelayCommand([this, index] {
         // The lists are read at every click, so an edit in the setup dialog counts at once.
         const SettingsAccess settings(m_store);
-        const MacroCommand::RelayColours colours{
-            onColor(), offColor(),
-            [this](int bank, int position) { return w.cmdRelay[bank][position]->backColor(); }};
+        const MacroCommand::RelayColours colours{onColor(), offColor(),
+                                                 [this](int bank, int position) {
+                                                     return w.cmdRelay[bank][position]->backColor();
+                                                 }};
         const MacroCommand::MacroResult result = MacroCommand::macroClick(
             settings.read(Keys::OnString, index), settings.read(Keys::OffString, index), colours);
         if (result.text1)
@@ -69,9 +70,15 @@ void frmMonitor::Command1_Click()
         w.Text2[slot]->setText(numbers[slot]);
 }
 
-void frmMonitor::VScroll1_Change() { analogOutChange(m_output1); }
+void frmMonitor::VScroll1_Change()
+{
+    analogOutChange(m_output1);
+}
 
-void frmMonitor::VScroll2_Change() { analogOutChange(m_output2); }
+void frmMonitor::VScroll2_Change()
+{
+    analogOutChange(m_output2);
+}
 
 void frmMonitor::analogOutChange(AnalogOutputs::Output &output)
 {

@@ -29,8 +29,8 @@ void frmMonitor::paintStatus(const QByteArray &frame)
         scaleMaxima[m] = w.AGauge1[m]->scaleMax();
         multipliers[m] = m_preferences.mtr_multiplier(m);
     }
-    const StatusDecoders::TickDisplay tick = StatusDecoders::decodeTick(frame, scaleMaxima,
-                                                                        multipliers);
+    const StatusDecoders::TickDisplay tick =
+        StatusDecoders::decodeTick(frame, scaleMaxima, multipliers);
     // Everything is painted before the window repaints, so a relay that stays on never
     // flickers through the off colour.
     const quint32 on = onColor(), off = offColor();

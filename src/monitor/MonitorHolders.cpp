@@ -9,37 +9,72 @@
 
 MonitorHolders::MonitorHolders(frmMonitor &window)
     : m_window(window)
+{}
+
+float MonitorHolders::windowHeight() const
 {
+    return float(m_window.outerHeight());
 }
 
-float MonitorHolders::windowHeight() const { return float(m_window.outerHeight()); }
+void MonitorHolders::setWindowHeight(float twips)
+{
+    m_window.setOuterHeight(twips);
+}
 
-void MonitorHolders::setWindowHeight(float twips) { m_window.setOuterHeight(twips); }
+float MonitorHolders::windowLeft() const
+{
+    return m_window.windowLeft();
+}
 
-float MonitorHolders::windowLeft() const { return m_window.windowLeft(); }
+void MonitorHolders::setWindowLeft(float twips)
+{
+    m_window.moveTo(twips, m_window.windowTop());
+}
 
-void MonitorHolders::setWindowLeft(float twips) { m_window.moveTo(twips, m_window.windowTop()); }
+float MonitorHolders::windowTop() const
+{
+    return m_window.windowTop();
+}
 
-float MonitorHolders::windowTop() const { return m_window.windowTop(); }
+void MonitorHolders::setWindowTop(float twips)
+{
+    m_window.moveTo(m_window.windowLeft(), twips);
+}
 
-void MonitorHolders::setWindowTop(float twips) { m_window.moveTo(m_window.windowLeft(), twips); }
+int MonitorHolders::tempMode() const
+{
+    return m_window.w.Check4->isChecked() ? 1 : 0;
+}
 
-int MonitorHolders::tempMode() const { return m_window.w.Check4->isChecked() ? 1 : 0; }
+void MonitorHolders::setTempMode(int state)
+{
+    m_window.w.Check4->setChecked(state == 1);
+}
 
-void MonitorHolders::setTempMode(int state) { m_window.w.Check4->setChecked(state == 1); }
+int MonitorHolders::onTop() const
+{
+    return m_window.w.chkOnTop->isChecked() ? 1 : 0;
+}
 
-int MonitorHolders::onTop() const { return m_window.w.chkOnTop->isChecked() ? 1 : 0; }
+void MonitorHolders::setOnTop(int state)
+{
+    m_window.w.chkOnTop->setChecked(state == 1);
+}
 
-void MonitorHolders::setOnTop(int state) { m_window.w.chkOnTop->setChecked(state == 1); }
-
-QString MonitorHolders::inputName(int k) const { return m_window.w.LblStatus.at(k)->text(); }
+QString MonitorHolders::inputName(int k) const
+{
+    return m_window.w.LblStatus.at(k)->text();
+}
 
 void MonitorHolders::setInputName(int k, const QString &text)
 {
     m_window.w.LblStatus.at(k)->setText(text);
 }
 
-QString MonitorHolders::macroName(int n) const { return m_window.w.cmdMacro.at(n)->text(); }
+QString MonitorHolders::macroName(int n) const
+{
+    return m_window.w.cmdMacro.at(n)->text();
+}
 
 void MonitorHolders::setMacroName(int n, const QString &text)
 {
@@ -66,12 +101,27 @@ void MonitorHolders::setAnalogOutValue(int output, int value)
     (output == 1 ? m_window.w.VScroll1 : m_window.w.VScroll2)->setValue(value);
 }
 
-QString MonitorHolders::mtrResponse() const { return m_window.mtr_response(); }
+QString MonitorHolders::mtrResponse() const
+{
+    return m_window.mtr_response();
+}
 
-void MonitorHolders::setMtrResponse(const QString &text) { m_window.setMtrResponse(text); }
+void MonitorHolders::setMtrResponse(const QString &text)
+{
+    m_window.setMtrResponse(text);
+}
 
-SerialPort &MonitorHolders::serialPort() { return m_window.MSComm1(); }
+SerialPort &MonitorHolders::serialPort()
+{
+    return m_window.MSComm1();
+}
 
-AGauge &MonitorHolders::gauge(int m) { return *m_window.w.AGauge1.at(m); }
+AGauge &MonitorHolders::gauge(int m)
+{
+    return *m_window.w.AGauge1.at(m);
+}
 
-MacroStringHolders *MonitorHolders::macroStrings() { return m_window.macroStrings(); }
+MacroStringHolders *MonitorHolders::macroStrings()
+{
+    return m_window.macroStrings();
+}

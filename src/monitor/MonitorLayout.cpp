@@ -40,7 +40,6 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, int 
     return widget;
 }
 
-
 // A check box of 255 x 255 twips: the box alone shows, its label stands beside it.
 QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &accessible, int left,
                     int top)
@@ -78,8 +77,8 @@ QLabel *lamp(QWidget *parent, const QString &name, const QColor &color)
 
 QLabel *readout(QWidget *parent, const QString &name, int left, int width)
 {
-    auto *widget = label(parent, name, QStringLiteral("0"), left, 2280, width, 495,
-                         Qt::AlignCenter);
+    auto *widget =
+        label(parent, name, QStringLiteral("0"), left, 2280, width, 495, Qt::AlignCenter);
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(18);
     widget->setFont(font);
@@ -143,8 +142,8 @@ MonitorWidgets build(QWidget *client)
     client->setFixedSize(Twips::toPixels(clientWidth), Twips::toPixels(extentHeight));
 
     // Macros: eight rows of four.
-    w.Frame6 = place(new QGroupBox(QStringLiteral("Macros"), client), QStringLiteral("Frame6"),
-                     240, 120, 4935, 4335);
+    w.Frame6 = place(new QGroupBox(QStringLiteral("Macros"), client), QStringLiteral("Frame6"), 240,
+                     120, 4935, 4335);
     for (int i = 0; i < 32; ++i) {
         auto *button = new ColorButton(QStringLiteral("Macro%1").arg(i + 1), macroColor, w.Frame6);
         w.cmdMacro[i] = place(button, indexed("cmdMacro", i), 120 + 1200 * (i % 4),
@@ -182,11 +181,11 @@ MonitorWidgets build(QWidget *client)
     w.Label8 = label(client, QStringLiteral("Label8"), QStringLiteral("On Top"), 8280, 2400, 660,
                      255, Qt::AlignRight | Qt::AlignVCenter);
     w.chkOnTop = checkBox(client, QStringLiteral("chkOnTop"), w.Label8->text(), 9000, 2400);
-    w.Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("WDT"), 9360, 2400, 540,
-                     255, Qt::AlignRight | Qt::AlignVCenter);
+    w.Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("WDT"), 9360, 2400, 540, 255,
+                     Qt::AlignRight | Qt::AlignVCenter);
     w.chkWDT = checkBox(client, QStringLiteral("chkWDT"), w.Label3->text(), 9960, 2400);
-    w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10380, 2400,
-                     840, 255, Qt::AlignRight | Qt::AlignVCenter);
+    w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10380, 2400, 840,
+                     255, Qt::AlignRight | Qt::AlignVCenter);
     w.Picture2 = lamp(client, QStringLiteral("Picture2"), QColor(128, 128, 128));
     w.Picture5 = lamp(client, QStringLiteral("Picture5"), QColor(40, 220, 40));
     w.Picture5->hide();
@@ -195,9 +194,9 @@ MonitorWidgets build(QWidget *client)
     w.Frame4 = place(new QGroupBox(QStringLiteral("Input Status"), client),
                      QStringLiteral("Frame4"), 5280, 2760, 2055, 1680);
     for (int k = 0; k < 8; ++k) {
-        auto *lampLabel = label(w.Frame4, indexed("LblStatus", k), QStringLiteral("Input %1").arg(k + 1),
-                                120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255,
-                                Qt::AlignCenter);
+        auto *lampLabel =
+            label(w.Frame4, indexed("LblStatus", k), QStringLiteral("Input %1").arg(k + 1),
+                  120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255, Qt::AlignCenter);
         MonitorLayout::setBackColor(lampLabel, designColor);
         w.LblStatus[k] = lampLabel;
     }
@@ -225,8 +224,8 @@ MonitorWidgets build(QWidget *client)
     // Debug strip.
     w.Text1 = place(new QLineEdit(client), QStringLiteral("Text1"), 240, 7200, 2055, 285);
     for (int i = 0; i < 6; ++i)
-        w.Text2[i] = place(new QLineEdit(client), indexed("Text2", i), 2400 + 720 * i, 7200,
-                           660, 285);
+        w.Text2[i] =
+            place(new QLineEdit(client), indexed("Text2", i), 2400 + 720 * i, 7200, 660, 285);
     w.Command1 = place(new QPushButton(QStringLiteral("Cmd"), client), QStringLiteral("Command1"),
                        6840, 7200, 615, 285);
     return w;

@@ -43,7 +43,7 @@ struct MonitorWidgets
     QCheckBox *chkOnTop = nullptr;
     QLabel *Label3 = nullptr; // "WDT"
     QCheckBox *chkWDT = nullptr;
-    QLabel *Label1 = nullptr; // "Connect"
+    QLabel *Label1 = nullptr;   // "Connect"
     QLabel *Picture2 = nullptr; // grey lamp
     QLabel *Picture5 = nullptr; // green lamp, over the grey one
 
@@ -81,10 +81,10 @@ inline constexpr int diagnosticHeight = 7200;
 inline constexpr int chromeHeight = normalHeight - clientHeight;
 
 // Colours, 0x00BBGGRR.
-inline constexpr unsigned designColor = 192;           // RGB(192,0,0), before any frame
-inline constexpr unsigned macroColor = 16761024;       // RGB(192,192,255)
-inline constexpr unsigned readoutTextColor = 49152;    // RGB(0,192,0)
-inline constexpr unsigned readoutBackColor = 32768;    // RGB(0,128,0)
+inline constexpr unsigned designColor = 192;        // RGB(192,0,0), before any frame
+inline constexpr unsigned macroColor = 16761024;    // RGB(192,192,255)
+inline constexpr unsigned readoutTextColor = 49152; // RGB(0,192,0)
+inline constexpr unsigned readoutBackColor = 32768; // RGB(0,128,0)
 
 // Builds every element on the client widget at its place, with its design caption.
 MonitorWidgets build(QWidget *client);

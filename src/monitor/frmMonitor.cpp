@@ -87,26 +87,26 @@ void frmMonitor::buildMenus()
     mnuExit = named(file->addAction(QStringLiteral("&Exit"), this, &frmMonitor::mnuExit_Click),
                     "mnuExit");
 
-    mnuSetup = named(menuBar()->addAction(QStringLiteral("&Setup"), this,
-                                          &frmMonitor::mnuSetup_Click),
-                     "mnuSetup");
+    mnuSetup =
+        named(menuBar()->addAction(QStringLiteral("&Setup"), this, &frmMonitor::mnuSetup_Click),
+              "mnuSetup");
     mnuSetup->setEnabled(m_dialogs != nullptr);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     mnuNorm = named(view->addAction(QStringLiteral("&Normal"), this, &frmMonitor::mnuNorm_Click),
                     "mnuNorm");
-    mnuDiag = named(view->addAction(QStringLiteral("&Diagnostic"), this,
-                                    &frmMonitor::mnuDiag_Click),
-                    "mnuDiag");
+    mnuDiag =
+        named(view->addAction(QStringLiteral("&Diagnostic"), this, &frmMonitor::mnuDiag_Click),
+              "mnuDiag");
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelpContents = named(help->addAction(QStringLiteral("&Contents"), this,
-                                            &frmMonitor::mnuHelpContents_Click),
-                            "mnuHelpContents");
+    mnuHelpContents = named(
+        help->addAction(QStringLiteral("&Contents"), this, &frmMonitor::mnuHelpContents_Click),
+        "mnuHelpContents");
     mnuHelpContents->setEnabled(m_help != nullptr);
-    mnuHelpAbout = named(help->addAction(QStringLiteral("&About"), this,
-                                         &frmMonitor::mnuHelpAbout_Click),
-                         "mnuHelpAbout");
+    mnuHelpAbout =
+        named(help->addAction(QStringLiteral("&About"), this, &frmMonitor::mnuHelpAbout_Click),
+              "mnuHelpAbout");
     mnuHelpAbout->setEnabled(m_dialogs != nullptr);
 }
 
@@ -149,8 +149,8 @@ bool frmMonitor::openPortAtStart()
 
 QString frmMonitor::portUnavailableMessage(const QString &port)
 {
-    return QStringLiteral("COM ") + port
-           + QStringLiteral(": not available. Check Comm Port setting.");
+    return QStringLiteral("COM ") + port +
+           QStringLiteral(": not available. Check Comm Port setting.");
 }
 
 void frmMonitor::setMtrResponse(const QString &text)
@@ -159,22 +159,35 @@ void frmMonitor::setMtrResponse(const QString &text)
     m_poll->setPollInterval(effectivePollInterval(NumberText::toDouble(text)));
 }
 
-int frmMonitor::outerHeight() const { return m_outerHeight; }
+int frmMonitor::outerHeight() const
+{
+    return m_outerHeight;
+}
 
 void frmMonitor::setOuterHeight(double twips)
 {
     // The height is fixed for the user, so the twips last set stay what the window shows;
     // kept as set, they come back exactly although pixels cannot hold every twips value.
-    m_outerHeight = static_cast<int>(std::clamp(std::nearbyint(twips), lowestHeight, highestHeight));
+    m_outerHeight =
+        static_cast<int>(std::clamp(std::nearbyint(twips), lowestHeight, highestHeight));
     const int clientTwips = m_outerHeight - MonitorLayout::chromeHeight;
     setFixedHeight(Twips::toPixels(clientTwips) + menuBar()->sizeHint().height());
 }
 
-float frmMonitor::windowLeft() const { return float(Twips::fromPixels(x())); }
+float frmMonitor::windowLeft() const
+{
+    return float(Twips::fromPixels(x()));
+}
 
-float frmMonitor::windowTop() const { return float(Twips::fromPixels(y())); }
+float frmMonitor::windowTop() const
+{
+    return float(Twips::fromPixels(y()));
+}
 
-float frmMonitor::windowHeight() const { return float(outerHeight()); }
+float frmMonitor::windowHeight() const
+{
+    return float(outerHeight());
+}
 
 void frmMonitor::moveTo(double leftTwips, double topTwips)
 {
@@ -194,15 +207,30 @@ void frmMonitor::moveTo(double leftTwips, double topTwips)
     move(place);
 }
 
-quint32 frmMonitor::onColor() const { return OnColor.value_or(standardOnColor); }
+quint32 frmMonitor::onColor() const
+{
+    return OnColor.value_or(standardOnColor);
+}
 
-quint32 frmMonitor::offColor() const { return OffColor.value_or(standardOffColor); }
+quint32 frmMonitor::offColor() const
+{
+    return OffColor.value_or(standardOffColor);
+}
 
-void frmMonitor::chkOnTop_Click() { SetAlwaysOnTop(this, w.chkOnTop->isChecked()); }
+void frmMonitor::chkOnTop_Click()
+{
+    SetAlwaysOnTop(this, w.chkOnTop->isChecked());
+}
 
-void frmMonitor::mnuNorm_Click() { changeView(MonitorLayout::normalHeight); }
+void frmMonitor::mnuNorm_Click()
+{
+    changeView(MonitorLayout::normalHeight);
+}
 
-void frmMonitor::mnuDiag_Click() { changeView(MonitorLayout::diagnosticHeight); }
+void frmMonitor::mnuDiag_Click()
+{
+    changeView(MonitorLayout::diagnosticHeight);
+}
 
 void frmMonitor::changeView(int outerHeightTwips)
 {
@@ -211,7 +239,10 @@ void frmMonitor::changeView(int outerHeightTwips)
     setTimerEnabled(m_poll->Timer1, true);
 }
 
-void frmMonitor::mnuExit_Click() { close(); }
+void frmMonitor::mnuExit_Click()
+{
+    close();
+}
 
 void frmMonitor::mnuSetup_Click()
 {
@@ -249,6 +280,8 @@ MacroStringHolders *frmMonitor::macroStrings()
 
 void frmMonitor::setupClosed()
 {
+    // The closing dialog is deleted later; the next opening makes a new one.
+    m_setup = nullptr;
     setEnabled(true);
     reopenLink();
     setTimerEnabled(m_poll->Timer1, true);
@@ -289,6 +322,12 @@ void frmMonitor::Form_Unload()
     QCoreApplication::quit();
 }
 
-QString frmMonitor::macroCaption(int index) const { return w.cmdMacro.at(index)->text(); }
+QString frmMonitor::macroCaption(int index) const
+{
+    return w.cmdMacro.at(index)->text();
+}
 
-QString frmMonitor::inputCaption(int index) const { return w.LblStatus.at(index)->text(); }
+QString frmMonitor::inputCaption(int index) const
+{
+    return w.LblStatus.at(index)->text();
+}

@@ -24,7 +24,7 @@ struct MonitorPlatform
     SettingsStore &store;
     SerialPort &port;
     MessageBox &messages;
-    HelpViewer *help = nullptr;         // no help menu without one
+    HelpViewer *help = nullptr;        // no help menu without one
     MonitorDialogs *dialogs = nullptr; // no setup dialog or about box without them
 };
 

@@ -14,9 +14,9 @@ std::optional<LineSettings> LineSettings::parse(const QString &text)
     settings.dataBits = parts[2].trimmed().toInt(&dataOk);
     settings.stopBits = parts[3].trimmed().toInt(&stopOk);
     const QString parity = parts[1].trimmed().toLower();
-    if (!baudOk || !dataOk || !stopOk || settings.baudRate <= 0 || parity.size() != 1
-        || !QStringLiteral("neoms").contains(parity) || settings.dataBits < 5
-        || settings.dataBits > 8 || (settings.stopBits != 1 && settings.stopBits != 2))
+    if (!baudOk || !dataOk || !stopOk || settings.baudRate <= 0 || parity.size() != 1 ||
+        !QStringLiteral("neoms").contains(parity) || settings.dataBits < 5 ||
+        settings.dataBits > 8 || (settings.stopBits != 1 && settings.stopBits != 2))
         return std::nullopt;
     settings.parity = parity.at(0).toLatin1();
     return settings;

@@ -50,7 +50,10 @@ QtSerialPortAdapter::~QtSerialPortAdapter()
         m_port.close();
 }
 
-bool QtSerialPortAdapter::isOpen() const { return m_port.isOpen(); }
+bool QtSerialPortAdapter::isOpen() const
+{
+    return m_port.isOpen();
+}
 
 void QtSerialPortAdapter::close()
 {
@@ -66,9 +69,15 @@ void QtSerialPortAdapter::setPortNumber(int number)
         m_number = number;
 }
 
-int QtSerialPortAdapter::portNumber() const { return m_number; }
+int QtSerialPortAdapter::portNumber() const
+{
+    return m_number;
+}
 
-void QtSerialPortAdapter::setSettings(const QString &settings) { m_settings = settings; }
+void QtSerialPortAdapter::setSettings(const QString &settings)
+{
+    m_settings = settings;
+}
 
 bool QtSerialPortAdapter::open()
 {
@@ -134,15 +143,18 @@ void QtSerialPortAdapter::clearInput()
     settleError();
 }
 
-bool QtSerialPortAdapter::isLost() const { return m_lost; }
+bool QtSerialPortAdapter::isLost() const
+{
+    return m_lost;
+}
 
 bool QtSerialPortAdapter::settleError()
 {
     const QSerialPort::SerialPortError error = m_port.error();
     if (error == QSerialPort::NoError)
         return true;
-    const bool serious = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-                         || error == QSerialPort::WriteError;
+    const bool serious = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                         error == QSerialPort::WriteError;
     if (serious && m_port.isOpen() && deviceGone(m_port)) {
         m_port.close();
         m_port.clearError();

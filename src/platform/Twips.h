@@ -14,7 +14,10 @@ constexpr int toPixels(double twips)
     return static_cast<int>(twips >= 0 ? twips / perPixel + 0.5 : twips / perPixel - 0.5);
 }
 
-constexpr double fromPixels(int pixels) { return double(pixels) * perPixel; }
+constexpr double fromPixels(int pixels)
+{
+    return double(pixels) * perPixel;
+}
 
 constexpr QRect rect(int left, int top, int width, int height)
 {

@@ -34,15 +34,17 @@ std::optional<int> sliderPosition(const QString &text)
     return NumberText::roundToInt32(std::clamp(*number, 0.0, 255.0));
 }
 
-KeyRef key(SettingsKey key, int index = -1) { return {key, index}; }
+KeyRef key(SettingsKey key, int index = -1)
+{
+    return {key, index};
+}
 
 } // namespace
 
 Preferences::Preferences(SettingsStore &store, PreferenceHolders &holders)
     : m_store(store)
     , m_holders(holders)
-{
-}
+{}
 
 std::optional<int> Preferences::portNumberFromText(const QString &text)
 {

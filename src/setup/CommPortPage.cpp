@@ -38,7 +38,9 @@ CommPortPage::CommPortPage(QWidget *parent)
     auto *selectColumn = new QVBoxLayout(select);
     selectColumn->addWidget(ComboComm);
     selectColumn->addWidget(lblDevice);
-    selectColumn->addStretch();
+    auto *left = new QVBoxLayout;
+    left->addWidget(select);
+    left->addStretch();
 
     tblDevices = new QTableWidget(portCount, 2);
     tblDevices->setObjectName(QStringLiteral("tblDevices"));
@@ -56,7 +58,7 @@ CommPortPage::CommPortPage(QWidget *parent)
     (new QVBoxLayout(devices))->addWidget(tblDevices);
 
     auto *page = new QHBoxLayout(this);
-    page->addWidget(select, 2);
+    page->addLayout(left, 2);
     page->addWidget(devices, 3);
 
     connect(ComboComm, &QComboBox::editTextChanged, this, &CommPortPage::showDeviceOfText);
@@ -89,8 +91,8 @@ void CommPortPage::showDeviceOfText()
 {
     const QString text = ComboComm->currentText();
     bool whole = false;
-    const int number = text.startsWith(entryPrefix) ? text.mid(entryPrefix.size()).toInt(&whole)
-                                                    : 0;
+    const int number =
+        text.startsWith(entryPrefix) ? text.mid(entryPrefix.size()).toInt(&whole) : 0;
     if (!whole || number < 1) {
         lblDevice->clear();
         return;

@@ -27,7 +27,7 @@ public:
     static QString deviceText(int number);
 
     QComboBox *ComboComm = nullptr;
-    QLabel *lblDevice = nullptr;      // where the list's current text leads
+    QLabel *lblDevice = nullptr; // where the list's current text leads
     QTableWidget *tblDevices = nullptr;
 
 protected:

@@ -24,6 +24,8 @@ QLineEdit *rowBox(const QString &name, int widthTwips)
     // Relay lists and names of any length are kept whole.
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setMinimumWidth(Twips::toPixels(widthTwips));
+    // Sixteen rows fit the tab: each box as low as its text allows.
+    box->setFixedHeight(box->minimumSizeHint().height());
     return box;
 }
 
@@ -55,7 +57,7 @@ MacrosPage::MacrosPage(frmMonitor &monitor, SettingsStore &store, int first, QWi
 void MacrosPage::build()
 {
     auto *grid = new QGridLayout;
-    grid->setVerticalSpacing(2);
+    grid->setVerticalSpacing(1);
     grid->setHorizontalSpacing(8);
     grid->addWidget(heading(QStringLiteral("#")), 0, 0, Qt::AlignRight);
     grid->addWidget(heading(QStringLiteral("Name")), 0, 1);
@@ -81,6 +83,7 @@ void MacrosPage::build()
     grid->setColumnStretch(3, 3);
 
     auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(9, 6, 9, 6);
     page->addLayout(grid);
     page->addStretch();
 }

@@ -127,16 +127,15 @@ void MetersPage::build()
     const std::array<QPushButton *, 3> colorButtons{Command4, Command5, Command6};
     for (int band = 0; band < 3; ++band) {
         colorButtons[band]->setAccessibleName(QStringLiteral("Color %1").arg(band + 1));
-        bandGrid->addWidget(caption(QStringLiteral("Color Band %1 - End Value").arg(band + 1),
-                                    ends[band]),
-                            2 * band, 1);
+        bandGrid->addWidget(
+            caption(QStringLiteral("Color Band %1 - End Value").arg(band + 1), ends[band]),
+            2 * band, 1);
         bandGrid->addWidget(colorButtons[band], 2 * band + 1, 0);
         bandGrid->addWidget(ends[band], 2 * band + 1, 1);
         bandGrid->setRowMinimumHeight(2 * band + 1, 30);
     }
     Command10 = named(new QPushButton(QStringLiteral("Apply")), "Command10");
     bandGrid->addWidget(Command10, 6, 1, Qt::AlignRight);
-    bandGrid->setRowStretch(7, 1);
     bandGrid->setColumnStretch(1, 1);
 
     // Right: divisions, multiplier and poll period.
@@ -144,16 +143,16 @@ void MetersPage::build()
     auto *divisions = new QGroupBox(QStringLiteral("Divisions"));
     (new QVBoxLayout(divisions))->addWidget(HScroll2);
 
-    HScroll4 = slider("HScroll4", MeterValues::multiplierRange, 10, 100,
-                      QStringLiteral("Multiplier"));
+    HScroll4 =
+        slider("HScroll4", MeterValues::multiplierRange, 10, 100, QStringLiteral("Multiplier"));
     Label8 = valueDisplay("Label8", QStringLiteral("1"));
     auto *multiplier = new QGroupBox(QStringLiteral("Multiplier"));
     auto *multiplierColumn = new QVBoxLayout(multiplier);
     multiplierColumn->addWidget(Label8, 0, Qt::AlignHCenter);
     multiplierColumn->addWidget(HScroll4);
 
-    HScroll3 = slider("HScroll3", MeterValues::pollPeriodRange, 100, 2000,
-                      QStringLiteral("Poll Rate"));
+    HScroll3 =
+        slider("HScroll3", MeterValues::pollPeriodRange, 100, 2000, QStringLiteral("Poll Rate"));
     HScroll3->setSingleStep(10);
     Label6 = valueDisplay("Label6", QString());
     auto *poll = new QGroupBox(QStringLiteral("Poll Rate  msec"));
@@ -167,9 +166,14 @@ void MetersPage::build()
     right->addWidget(poll);
     right->addStretch();
 
+    auto *middle = new QVBoxLayout;
+    middle->addWidget(bands);
+    middle->addStretch();
+
     auto *page = new QHBoxLayout(this);
+    page->setSpacing(12);
     page->addLayout(left, 5);
-    page->addWidget(bands, 6);
+    page->addLayout(middle, 6);
     page->addLayout(right, 5);
 }
 
@@ -294,7 +298,9 @@ bool MetersPage::applyBands()
         numbers = NumberBox::showWhetherNumber(box) && numbers;
     if (!numbers)
         return false;
-    const auto value = [](const QLineEdit *box) { return *NumberText::toDouble(box->text()); };
+    const auto value = [](const QLineEdit *box) {
+        return *NumberText::toDouble(box->text());
+    };
     AGauge &g = gauge(m_currentMeter);
     g.setCurrentAnnular(2);
     g.setAnnularEnd(value(Text3));

@@ -13,8 +13,8 @@
 namespace {
 
 // A name box with its caption below it.
-QLineEdit *nameBox(QGridLayout *grid, int row, int column, const QString &name,
-                   const QString &text, const QString &captionText)
+QLineEdit *nameBox(QGridLayout *grid, int row, int column, const QString &name, const QString &text,
+                   const QString &captionText)
 {
     auto *box = new QLineEdit(text);
     box->setObjectName(name);
@@ -57,8 +57,8 @@ void NamesPage::build()
     inputGrid->setHorizontalSpacing(16);
     for (int k = 0; k < int(DigStatusName.size()); ++k) {
         const QString status = QStringLiteral("Status %1").arg(k + 1);
-        DigStatusName[k] = nameBox(inputGrid, k / 4, k % 4, QStringLiteral("DigStatusName_%1").arg(k),
-                                   status, status);
+        DigStatusName[k] = nameBox(inputGrid, k / 4, k % 4,
+                                   QStringLiteral("DigStatusName_%1").arg(k), status, status);
     }
 
     auto *outputs = new QGroupBox(QStringLiteral("Analog Outputs"));

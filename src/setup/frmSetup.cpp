@@ -17,15 +17,15 @@
 
 namespace {
 
-constexpr int clientWidth = 11730;  // twips
-constexpr int clientHeight = 6855;  // twips
-constexpr int portTextStart = 4;    // "Com " precedes the digits
+constexpr int clientWidth = 11730; // twips
+constexpr int clientHeight = 6855; // twips
+constexpr int portTextStart = 4;   // "Com " precedes the digits
 
 } // namespace
 
 frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowCloseButtonHint)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint)
     , m_monitor(monitor)
     , m_store(platform.store)
 {
@@ -47,7 +47,9 @@ frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
     SSTab1->addTab(macrosPages[0], QStringLiteral("Macros A"));
     SSTab1->addTab(macrosPages[1], QStringLiteral("Macros B"));
     SSTab1->setCurrentIndex(firstTab);
-    (new QVBoxLayout(this))->addWidget(SSTab1);
+    auto *client = new QVBoxLayout(this);
+    client->setContentsMargins(6, 6, 6, 6);
+    client->addWidget(SSTab1);
 
     connect(commPortPage->ComboComm, &QComboBox::activated, this, &frmSetup::ComboComm_Click);
 }

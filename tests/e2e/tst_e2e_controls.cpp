@@ -55,11 +55,14 @@ struct Rig
     bool awaitFreshFrame()
     {
         const int asked = board.statusRequests();
-        return QTest::qWaitFor([&] { return board.repliesSent() > asked + 1; }, patience)
-               && QTest::qWaitFor([&] { return board.statusRequests() > asked + 2; }, patience);
+        return QTest::qWaitFor([&] { return board.repliesSent() > asked + 1; }, patience) &&
+               QTest::qWaitFor([&] { return board.statusRequests() > asked + 2; }, patience);
     }
 
-    ColorButton *button(const QString &name) const { return window->findChild<ColorButton *>(name); }
+    ColorButton *button(const QString &name) const
+    {
+        return window->findChild<ColorButton *>(name);
+    }
 };
 
 } // namespace

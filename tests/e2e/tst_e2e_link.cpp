@@ -108,7 +108,8 @@ private Q_SLOTS:
         QCOMPARE(StatusFrame::readNumber(rig.poll().A(), StatusFrame::relayBanks[2]), 0);
 
         QSignalSpy frames(&rig.board, &PtyBoard::frameReceived);
-        QVERIFY(rig.poll().RunRelayCommand([] { return QList<QByteArray>{MakeRelayFrame('C', 2)}; }));
+        QVERIFY(
+            rig.poll().RunRelayCommand([] { return QList<QByteArray>{MakeRelayFrame('C', 2)}; }));
         QVERIFY(frames.wait(patience));
         QCOMPARE(frames.first().first().toByteArray(), QByteArray::fromHex("244330040D"));
         QVERIFY(rig.board.state().relay(19));
@@ -139,7 +140,8 @@ private Q_SLOTS:
         QVERIFY(rig.port.isLost());
         // The relay command stays harmless while the device is away.
         QTRY_VERIFY_WITH_TIMEOUT(!rig.poll().Timer3->isActive(), patience);
-        QVERIFY(rig.poll().RunRelayCommand([] { return QList<QByteArray>{MakeRelayFrame('A', 0)}; }));
+        QVERIFY(
+            rig.poll().RunRelayCommand([] { return QList<QByteArray>{MakeRelayFrame('A', 0)}; }));
         rig.poll().Timer3->stop();
 
         QVERIFY(rig.board.reconnect());

@@ -41,7 +41,10 @@ private Q_SLOTS:
         }
     }
 
-    void statusRequest() { QCOMPARE(CommandFrames::statusRequest(), QByteArray::fromHex("243B3B3B0D")); }
+    void statusRequest()
+    {
+        QCOMPARE(CommandFrames::statusRequest(), QByteArray::fromHex("243B3B3B0D"));
+    }
 
     void analogOutputFrames_data()
     {

@@ -33,7 +33,8 @@ private Q_SLOTS:
     void fieldsSitAtTheirPositions()
     {
         // Written out by position, as the board lays the frame out.
-        const QByteArray frame = "001,002,003,004,005,006,007,008,,010,011,012013,014,015,130,075, 1234\r";
+        const QByteArray frame =
+            "001,002,003,004,005,006,007,008,,010,011,012013,014,015,130,075, 1234\r";
         QCOMPARE(frame.size(), StatusFrame::length);
         QCOMPARE(frame, sampleFrame());
         for (int bank = 0; bank < 8; ++bank)
@@ -65,8 +66,13 @@ private Q_SLOTS:
         QTest::newRow("sign alone") << QByteArray("  -") << 0 << false;
         QTest::newRow("two signs") << QByteArray("--1") << 0 << false;
         QTest::newRow("decimal point") << QByteArray("1.5") << 0 << false;
-        QTest::newRow("NUL byte") << QByteArray("0\0" "1", 3) << 0 << false;
-        QTest::newRow("high byte") << QByteArray("\xB9" "01") << 0 << false;
+        QTest::newRow("NUL byte") << QByteArray("0\0"
+                                                "1",
+                                                3)
+                                  << 0 << false;
+        QTest::newRow("high byte") << QByteArray("\xB9"
+                                                 "01")
+                                   << 0 << false;
     }
     void readNumber()
     {
@@ -94,13 +100,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("fahrenheit");
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("celsius");
-        QTest::newRow("075") << 75 << "75F" << "23C";
-        QTest::newRow("032") << 32 << "32F" << "0C";
-        QTest::newRow("000") << 0 << "0F" << "-18C";
-        QTest::newRow("212") << 212 << "212F" << "100C";
-        QTest::newRow("-40") << -40 << "-40F" << "-40C";
-        QTest::newRow("033") << 33 << "33F" << "0C";
-        QTest::newRow("031") << 31 << "31F" << "-1C";
+        QTest::newRow("075") << 75 << "75F"
+                             << "23C";
+        QTest::newRow("032") << 32 << "32F"
+                             << "0C";
+        QTest::newRow("000") << 0 << "0F"
+                             << "-18C";
+        QTest::newRow("212") << 212 << "212F"
+                             << "100C";
+        QTest::newRow("-40") << -40 << "-40F"
+                             << "-40C";
+        QTest::newRow("033") << 33 << "33F"
+                             << "0C";
+        QTest::newRow("031") << 31 << "31F"
+                             << "-1C";
     }
     void temperature()
     {

@@ -8,7 +8,8 @@
 
 namespace {
 
-const QByteArray frame70 = "001,002,003,004,005,006,007,008,,010,011,012013,014,015,130,075, 1234\r";
+const QByteArray frame70 =
+    "001,002,003,004,005,006,007,008,,010,011,012013,014,015,130,075, 1234\r";
 const QString request = QStringLiteral("write 24 3B 3B 3B 0D");
 
 class RecordingHandler final : public StatusFrameHandler
@@ -64,8 +65,8 @@ private Q_SLOTS:
         f.port.receive(frame70);
         f.port.clearLog();
         f.poll.Timer1_Timer();
-        QCOMPARE(f.port.log(),
-                 QStringList({QStringLiteral("clearOutput"), request, QStringLiteral("clearInput")}));
+        QCOMPARE(f.port.log(), QStringList({QStringLiteral("clearOutput"), request,
+                                            QStringLiteral("clearInput")}));
         QCOMPARE(f.handler.frames, QList<QByteArray>{frame70});
         QCOMPARE(f.poll.A(), frame70);
         QVERIFY(f.poll.linkLit());
@@ -151,7 +152,8 @@ private Q_SLOTS:
         QFETCH(double, stored);
         QFETCH(bool, isNumber);
         QFETCH(int, interval);
-        QCOMPARE(::effectivePollInterval(isNumber ? std::optional(stored) : std::nullopt), interval);
+        QCOMPARE(::effectivePollInterval(isNumber ? std::optional(stored) : std::nullopt),
+                 interval);
     }
 
     void relayCommandWaitsForTheFirstFrame()
@@ -180,9 +182,9 @@ private Q_SLOTS:
         QVERIFY(f.poll.RunRelayCommand([] {
             return QList<QByteArray>{MakeRelayFrame('A', 0), MakeRelayFrame('H', 7)};
         }));
-        QCOMPARE(f.port.log(), QStringList({QStringLiteral("clearOutput"),
-                                            QStringLiteral("write 24 41 30 01 0D"),
-                                            QStringLiteral("write 24 48 30 80 0D")}));
+        QCOMPARE(f.port.log(),
+                 QStringList({QStringLiteral("clearOutput"), QStringLiteral("write 24 41 30 01 0D"),
+                              QStringLiteral("write 24 48 30 80 0D")}));
         QVERIFY(!f.poll.Timer1->isActive());
         QVERIFY(f.poll.Timer3->isActive());
 

@@ -43,8 +43,8 @@ struct MonitorFixture
 
     frmMonitor &create()
     {
-        window = std::make_unique<frmMonitor>(
-            MonitorPlatform{store, port, messages, &help, dialogs});
+        window =
+            std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, &help, dialogs});
         return *window;
     }
     frmMonitor &load()
@@ -60,7 +60,8 @@ struct MonitorFixture
     }
     ColorButton *relay(char bank, int position) const
     {
-        return child<ColorButton>(QStringLiteral("cmdRelay%1_%2").arg(QLatin1Char(bank)).arg(position));
+        return child<ColorButton>(
+            QStringLiteral("cmdRelay%1_%2").arg(QLatin1Char(bank)).arg(position));
     }
     QString text(const QString &labelName) const { return child<QLabel>(labelName)->text(); }
 };
@@ -83,8 +84,8 @@ struct FrameBuilder
         QByteArray bytes;
         for (const QByteArray &bank : banks)
             bytes += bank + ',';
-        bytes += ',' + meters[0] + ',' + meters[1] + ',' + meters[2] + meters[3] + ',' + meters[4]
-                 + ',' + meters[5] + ',' + inputs + ',' + temperature + ',' + frequency + '\r';
+        bytes += ',' + meters[0] + ',' + meters[1] + ',' + meters[2] + meters[3] + ',' + meters[4] +
+                 ',' + meters[5] + ',' + inputs + ',' + temperature + ',' + frequency + '\r';
         Q_ASSERT(bytes.size() == 70);
         return bytes;
     }

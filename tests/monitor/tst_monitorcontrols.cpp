@@ -2,10 +2,10 @@
 #include "MonitorFixture.h"
 #include "TestMain.h"
 
+#include <QAbstractSlider>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QAbstractSlider>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -126,10 +126,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<double>("needle");
         QTest::newRow("full") << u"0"_s << u"4"_s << u"1.0"_s << QByteArray("255") << 4.0;
-        QTest::newRow("half") << u"0"_s << u"4"_s << u"1.0"_s << QByteArray("128") << 128.0 / 255 * 4;
+        QTest::newRow("half") << u"0"_s << u"4"_s << u"1.0"_s << QByteArray("128")
+                              << 128.0 / 255 * 4;
         QTest::newRow("zero") << u"0"_s << u"4"_s << u"1.0"_s << QByteArray("000") << 0.0;
         QTest::newRow("times 2.5") << u"0"_s << u"4"_s << u"2.5"_s << QByteArray("102") << 4.0;
-        QTest::newRow("scale 10 to 20") << u"10"_s << u"20"_s << u"1.0"_s << QByteArray("000") << 0.0;
+        QTest::newRow("scale 10 to 20")
+            << u"10"_s << u"20"_s << u"1.0"_s << QByteArray("000") << 0.0;
         QTest::newRow("above 255") << u"0"_s << u"4"_s << u"1.0"_s << QByteArray("510") << 8.0;
     }
     void needles()
@@ -223,8 +225,10 @@ private Q_SLOTS:
         QTest::newRow("R64") << u"cmdRelayH_7"_s << false << QStringList{u"24 48 30 80 0D"_s};
         QTest::newRow("R16") << u"cmdRelayB_7"_s << false << QStringList{u"24 42 30 80 0D"_s};
         QTest::newRow("R16 locked") << u"cmdRelayB_7"_s << true << QStringList{};
-        QTest::newRow("R15 with WDT") << u"cmdRelayB_6"_s << true << QStringList{u"24 42 30 40 0D"_s};
-        QTest::newRow("R8 with WDT") << u"cmdRelayA_7"_s << true << QStringList{u"24 41 30 80 0D"_s};
+        QTest::newRow("R15 with WDT")
+            << u"cmdRelayB_6"_s << true << QStringList{u"24 42 30 40 0D"_s};
+        QTest::newRow("R8 with WDT")
+            << u"cmdRelayA_7"_s << true << QStringList{u"24 41 30 80 0D"_s};
     }
     void relayButtonBytes()
     {
@@ -276,31 +280,39 @@ private Q_SLOTS:
         QTest::addColumn<bool>("wdt");
         QTest::addColumn<QStringList>("writes");
         QTest::addColumn<QString>("text1");
-        QTest::newRow("00,09,") << u"00,09,"_s << QString() << QByteArray("000") << QByteArray("002")
-                                << QByteArray("000") << false << QStringList{u"24 41 30 01 0D"_s} << u"A"_s;
+        QTest::newRow("00,09,") << u"00,09,"_s << QString() << QByteArray("000")
+                                << QByteArray("002") << QByteArray("000") << false
+                                << QStringList{u"24 41 30 01 0D"_s} << u"A"_s;
         QTest::newRow("off 63") << QString() << u"63"_s << QByteArray("000") << QByteArray("000")
-                                << QByteArray("128") << false << QStringList{u"24 48 30 80 0D"_s} << u"H"_s;
-        QTest::newRow("05,05,") << u"05,05,"_s << QString() << QByteArray("000") << QByteArray("000")
-                                << QByteArray("000") << false
+                                << QByteArray("128") << false << QStringList{u"24 48 30 80 0D"_s}
+                                << u"H"_s;
+        QTest::newRow("05,05,") << u"05,05,"_s << QString() << QByteArray("000")
+                                << QByteArray("000") << QByteArray("000") << false
                                 << QStringList{u"24 41 30 20 0D"_s, u"24 41 30 20 0D"_s} << u"A"_s;
-        QTest::newRow("both lists, off") << u"02,"_s << u"02,"_s << QByteArray("000") << QByteArray("000")
-                                         << QByteArray("000") << false << QStringList{u"24 41 30 04 0D"_s} << u"A"_s;
-        QTest::newRow("both lists, on") << u"02,"_s << u"02,"_s << QByteArray("004") << QByteArray("000")
-                                        << QByteArray("000") << false << QStringList{u"24 41 30 04 0D"_s} << u"A"_s;
-        QTest::newRow("01 02 03") << u"01 02 03"_s << QString() << QByteArray("000") << QByteArray("000")
-                                  << QByteArray("000") << false << QStringList{u"24 41 30 08 0D"_s} << u"A"_s;
-        QTest::newRow("64,99,") << u"64,99,"_s << QString() << QByteArray("000") << QByteArray("000")
-                                << QByteArray("000") << false << QStringList{} << QString();
+        QTest::newRow("both lists, off")
+            << u"02,"_s << u"02,"_s << QByteArray("000") << QByteArray("000") << QByteArray("000")
+            << false << QStringList{u"24 41 30 04 0D"_s} << u"A"_s;
+        QTest::newRow("both lists, on")
+            << u"02,"_s << u"02,"_s << QByteArray("004") << QByteArray("000") << QByteArray("000")
+            << false << QStringList{u"24 41 30 04 0D"_s} << u"A"_s;
+        QTest::newRow("01 02 03") << u"01 02 03"_s << QString() << QByteArray("000")
+                                  << QByteArray("000") << QByteArray("000") << false
+                                  << QStringList{u"24 41 30 08 0D"_s} << u"A"_s;
+        QTest::newRow("64,99,") << u"64,99,"_s << QString() << QByteArray("000")
+                                << QByteArray("000") << QByteArray("000") << false << QStringList{}
+                                << QString();
         QTest::newRow("-1,") << u"-1,"_s << QString() << QByteArray("000") << QByteArray("000")
                              << QByteArray("000") << false << QStringList{} << QString();
         QTest::newRow("WDT 15,") << u"15,"_s << QString() << QByteArray("000") << QByteArray("000")
-                                 << QByteArray("000") << true << QStringList{u"24 42 30 80 0D"_s} << u"B"_s;
-        QTest::newRow("nine fields") << u"00,01,02,03,04,05,06,07,08,"_s << QString() << QByteArray("000")
-                                     << QByteArray("000") << QByteArray("000") << false
-                                     << QStringList{u"24 41 30 01 0D"_s, u"24 41 30 02 0D"_s, u"24 41 30 04 0D"_s,
-                                                    u"24 41 30 08 0D"_s, u"24 41 30 10 0D"_s, u"24 41 30 20 0D"_s,
-                                                    u"24 41 30 40 0D"_s, u"24 41 30 80 0D"_s, u"24 42 30 01 0D"_s}
-                                     << u"B"_s;
+                                 << QByteArray("000") << true << QStringList{u"24 42 30 80 0D"_s}
+                                 << u"B"_s;
+        QTest::newRow("nine fields")
+            << u"00,01,02,03,04,05,06,07,08,"_s << QString() << QByteArray("000")
+            << QByteArray("000") << QByteArray("000") << false
+            << QStringList{u"24 41 30 01 0D"_s, u"24 41 30 02 0D"_s, u"24 41 30 04 0D"_s,
+                           u"24 41 30 08 0D"_s, u"24 41 30 10 0D"_s, u"24 41 30 20 0D"_s,
+                           u"24 41 30 40 0D"_s, u"24 41 30 80 0D"_s, u"24 42 30 01 0D"_s}
+            << u"B"_s;
     }
     void macros()
     {
@@ -345,8 +357,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("07,15,") << u"07,15,"_s << QStringList{u"7"_s, u"15"_s};
         QTest::newRow("123") << u"123"_s << QStringList{u"12"_s};
-        QTest::newRow("eight fields") << u"01,02,03,04,05,06,07,08,"_s
-                                      << QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s};
+        QTest::newRow("eight fields")
+            << u"01,02,03,04,05,06,07,08,"_s
+            << QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s};
     }
     void command1SplitsText1()
     {
@@ -369,10 +382,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("level");
         QTest::addColumn<QString>("frame");
-        QTest::newRow("1 at the top") << u"VScroll1"_s << 255 << u"Label10"_s << u"5.00"_s << u"24 49 49 FF 0D"_s;
-        QTest::newRow("2 at the bottom") << u"VScroll2"_s << 0 << u"Label11"_s << u"0.00"_s << u"24 4A 4A 00 0D"_s;
-        QTest::newRow("13") << u"VScroll1"_s << 13 << u"Label10"_s << u"0.25"_s << u"24 49 49 0D 0D"_s;
-        QTest::newRow("128") << u"VScroll2"_s << 128 << u"Label11"_s << u"2.51"_s << u"24 4A 4A 80 0D"_s;
+        QTest::newRow("1 at the top")
+            << u"VScroll1"_s << 255 << u"Label10"_s << u"5.00"_s << u"24 49 49 FF 0D"_s;
+        QTest::newRow("2 at the bottom")
+            << u"VScroll2"_s << 0 << u"Label11"_s << u"0.00"_s << u"24 4A 4A 00 0D"_s;
+        QTest::newRow("13") << u"VScroll1"_s << 13 << u"Label10"_s << u"0.25"_s
+                            << u"24 49 49 0D 0D"_s;
+        QTest::newRow("128") << u"VScroll2"_s << 128 << u"Label11"_s << u"2.51"_s
+                             << u"24 4A 4A 80 0D"_s;
     }
     void sliders()
     {
@@ -385,7 +402,8 @@ private Q_SLOTS:
         f.poll(FrameBuilder{}.frame()); // sends what the load set
         f.child<QAbstractSlider>(slider)->setValue(value);
         QCOMPARE(f.text(label), level);
-        QCOMPARE(f.stored(slider == u"VScroll1"_s ? Keys::Aout1 : Keys::Aout2), QString::number(value));
+        QCOMPARE(f.stored(slider == u"VScroll1"_s ? Keys::Aout1 : Keys::Aout2),
+                 QString::number(value));
         QVERIFY(f.window->poll().Timer1->isActive());
         f.poll(FrameBuilder{}.frame());
         QCOMPARE(f.writes(), QStringList({request, frame}));

@@ -55,7 +55,8 @@ private Q_SLOTS:
         f.port.open();
         f.port.clearLog();
         f.window->Form_Load();
-        QCOMPARE(f.port.log().mid(0, 2), QStringList({QStringLiteral("close"), QStringLiteral("open")}));
+        QCOMPARE(f.port.log().mid(0, 2),
+                 QStringList({QStringLiteral("close"), QStringLiteral("open")}));
         QCOMPARE(f.port.portNumber(), 4);
         QVERIFY(f.port.isOpen());
     }
@@ -64,15 +65,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("message");
-        QTest::newRow("3") << "3" << "COM 3: not available. Check Comm Port setting.";
-        QTest::newRow("blanks around") << " 7 " << "COM 7: not available. Check Comm Port setting.";
+        QTest::newRow("3") << "3"
+                           << "COM 3: not available. Check Comm Port setting.";
+        QTest::newRow("blanks around") << " 7 "
+                                       << "COM 7: not available. Check Comm Port setting.";
         // Hand-edited texts that name no port: the message shows what was tried.
-        QTest::newRow("text") << "abc" << "COM abc: not available. Check Comm Port setting.";
-        QTest::newRow("zero") << "0" << "COM 0: not available. Check Comm Port setting.";
-        QTest::newRow("negative") << "-1" << "COM -1: not available. Check Comm Port setting.";
-        QTest::newRow("too high") << "256" << "COM 256: not available. Check Comm Port setting.";
-        QTest::newRow("huge") << "99999999999" << "COM 99999999999: not available. Check Comm Port setting.";
-        QTest::newRow("fraction") << "2.5" << "COM 2.5: not available. Check Comm Port setting.";
+        QTest::newRow("text") << "abc"
+                              << "COM abc: not available. Check Comm Port setting.";
+        QTest::newRow("zero") << "0"
+                              << "COM 0: not available. Check Comm Port setting.";
+        QTest::newRow("negative") << "-1"
+                                  << "COM -1: not available. Check Comm Port setting.";
+        QTest::newRow("too high") << "256"
+                                  << "COM 256: not available. Check Comm Port setting.";
+        QTest::newRow("huge") << "99999999999"
+                              << "COM 99999999999: not available. Check Comm Port setting.";
+        QTest::newRow("fraction") << "2.5"
+                                  << "COM 2.5: not available. Check Comm Port setting.";
     }
     void unavailablePort()
     {

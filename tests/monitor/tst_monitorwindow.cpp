@@ -91,8 +91,10 @@ private Q_SLOTS:
         // Macros: eight rows of four, index i at row i / 4, column i % 4.
         auto *m5 = f.child<ColorButton>(u"cmdMacro_5"_s);
         QCOMPARE(m5->text(), u"Macro6"_s);
-        QVERIFY(placeInTwips(m5, client).top() > placeInTwips(f.child(u"cmdMacro_3"_s), client).top());
-        QCOMPARE(placeInTwips(m5, client).left(), placeInTwips(f.child(u"cmdMacro_1"_s), client).left());
+        QVERIFY(placeInTwips(m5, client).top() >
+                placeInTwips(f.child(u"cmdMacro_3"_s), client).top());
+        QCOMPARE(placeInTwips(m5, client).left(),
+                 placeInTwips(f.child(u"cmdMacro_1"_s), client).left());
         QCOMPARE(m5->backColor(), 16761024u);
         QCOMPARE(f.text(u"LblStatus_0"_s), u"Input 1"_s);
         QCOMPARE(f.text(u"Label9"_s), u"Out 1"_s);
@@ -134,7 +136,9 @@ private Q_SLOTS:
         MonitorFixture f;
         frmMonitor &w = f.load();
         w.show();
-        auto clientTwips = [&] { return Twips::fromPixels(w.centralWidget()->height()); };
+        auto clientTwips = [&] {
+            return Twips::fromPixels(w.centralWidget()->height());
+        };
         QCOMPARE(w.outerHeight(), 5240);
         QCOMPARE(clientTwips(), 4530.0); // down to the relay frame A-D and the inputs
         w.mnuDiag->trigger();
@@ -253,12 +257,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("text");
-        const SettingsKey numeric[] = {Keys::Height, Keys::PositionLeft, Keys::PositionTop,
-                                       Keys::TempMode, Keys::Aout1, Keys::Aout2, Keys::OnTop,
-                                       Keys::MeterComPort, Keys::MeterResponse,
-                                       Keys::ScaleMinGauge, Keys::ScaleMaxGauge,
-                                       Keys::TicSubCountGauge, Keys::StopAnnular2Gauge,
-                                       Keys::ColorAnnular2Gauge, Keys::StartAnnular3Gauge,
+        const SettingsKey numeric[] = {Keys::Height,
+                                       Keys::PositionLeft,
+                                       Keys::PositionTop,
+                                       Keys::TempMode,
+                                       Keys::Aout1,
+                                       Keys::Aout2,
+                                       Keys::OnTop,
+                                       Keys::MeterComPort,
+                                       Keys::MeterResponse,
+                                       Keys::ScaleMinGauge,
+                                       Keys::ScaleMaxGauge,
+                                       Keys::TicSubCountGauge,
+                                       Keys::StopAnnular2Gauge,
+                                       Keys::ColorAnnular2Gauge,
+                                       Keys::StartAnnular3Gauge,
                                        Keys::Multiplier};
         for (SettingsKey key : numeric)
             for (const char *text : {"abc", "", "-5", "99999999999", "1e308"})

@@ -305,10 +305,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("text");
-        const SettingsKey numeric[] = {Keys::Height, Keys::PositionLeft, Keys::PositionTop,
-                                       Keys::TempMode, Keys::Aout1, Keys::Aout2, Keys::OnTop,
-                                       Keys::MeterComPort, Keys::ScaleMaxGauge,
-                                       Keys::TicSubCountGauge, Keys::ColorAnnular3Gauge};
+        const SettingsKey numeric[] = {Keys::Height,
+                                       Keys::PositionLeft,
+                                       Keys::PositionTop,
+                                       Keys::TempMode,
+                                       Keys::Aout1,
+                                       Keys::Aout2,
+                                       Keys::OnTop,
+                                       Keys::MeterComPort,
+                                       Keys::ScaleMaxGauge,
+                                       Keys::TicSubCountGauge,
+                                       Keys::ColorAnnular3Gauge};
         for (SettingsKey key : numeric) {
             for (const char *text : {"abc", "", "-5", "99999999999", "1e308", "5240.0"}) {
                 QTest::addRow("%s=%s", qPrintable(SettingsKeys::keyName(key, 0)), text)

@@ -28,7 +28,11 @@ public:
     void receive(const QByteArray &bytes) { m_received += bytes; }
     void setOpenSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
     void hangUp(); // the device goes away while open
-    void clearLog() { m_log.clear(); m_writes.clear(); }
+    void clearLog()
+    {
+        m_log.clear();
+        m_writes.clear();
+    }
 
     const QStringList &log() const { return m_log; }
     const QList<QByteArray> &writes() const { return m_writes; }

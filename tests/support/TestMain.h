@@ -6,18 +6,18 @@
 
 // Every test executable starts with a configuration folder of its own, made fresh for the
 // run, so no test reads another's settings or the user's.
-#define TARNWICK_TEST_MAIN(TestClass)                                                          \
-    int main(int argc, char *argv[])                                                           \
-    {                                                                                          \
-        QTemporaryDir configHome;                                                              \
-        if (!configHome.isValid())                                                             \
-            return 2;                                                                          \
-        qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());                           \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                    \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                           \
-        QApplication app(argc, argv);                                                          \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                               \
-        TestClass test;                                                                        \
-        QTEST_SET_MAIN_SOURCE_PATH                                                             \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define TARNWICK_TEST_MAIN(TestClass)                                                              \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir configHome;                                                                  \
+        if (!configHome.isValid())                                                                 \
+            return 2;                                                                              \
+        qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());                               \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }
