@@ -6,11 +6,11 @@
 
 namespace {
 
-QString seedText(const KeySpec &spec, int index, const RegInitSource &source)
+QString seedText(const KeySpec &row, int index, const RegInitSource &source)
 {
-    switch (spec.rule) {
+    switch (row.rule) {
     case DefaultRule::Constant:
-        return spec.defaultText.toString();
+        return row.defaultText.toString();
     case DefaultRule::MacroCaption:
         return source.macroCaption(index);
     case DefaultRule::InputCaption:
@@ -34,14 +34,14 @@ void RegInit(SettingsStore &store, const RegInitSource &source)
     SettingsAccess settings(store);
     const SettingsStore::Batch batch(store);
     for (const KeyRef &ref : SettingsKeys::allKeys()) {
-        const KeySpec &spec = SettingsKeys::spec(ref.key);
-        if (spec.rule == DefaultRule::NotSeeded)
+        const KeySpec &row = SettingsKeys::row(ref.key);
+        if (row.rule == DefaultRule::NotSeeded)
             continue;
         // Only the exact empty text counts as absent: " " or "0" are the user's values.
         if (!settings.read(ref).isEmpty())
             continue;
         // Saving the empty text would change nothing: it reads as absent.
-        const QString seed = seedText(spec, ref.index, source);
+        const QString seed = seedText(row, ref.index, source);
         if (!seed.isEmpty())
             settings.save(ref, seed);
     }

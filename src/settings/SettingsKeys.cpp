@@ -48,7 +48,7 @@ constexpr std::array<KeySpec, 31> keyTable{{
 }};
 // clang-format on
 
-// A handle is its row's position, so spec() is a plain lookup.
+// A handle is its row's position, so row() is a plain lookup.
 constexpr bool rowsMatchHandles()
 {
     for (std::size_t i = 0; i < keyTable.size(); ++i) {
@@ -122,7 +122,7 @@ std::span<const KeySpec> table()
     return keyTable;
 }
 
-const KeySpec &spec(SettingsKey key)
+const KeySpec &row(SettingsKey key)
 {
     return keyTable[static_cast<std::size_t>(key)];
 }
@@ -144,7 +144,7 @@ int indexCount(KeyRange range)
 
 bool isValidIndex(SettingsKey key, int index)
 {
-    const KeyRange range = spec(key).range;
+    const KeyRange range = row(key).range;
     if (range == KeyRange::None)
         return index == -1;
     return index >= 0 && index < indexCount(range);
@@ -154,10 +154,10 @@ QString keyName(SettingsKey key, int index)
 {
     if (!isValidIndex(key, index))
         return {};
-    const KeySpec &row = spec(key);
-    if (row.range == KeyRange::None)
-        return row.base.toString();
-    return row.base.toString() + QString::number(index);
+    const KeySpec &entry = row(key);
+    if (entry.range == KeyRange::None)
+        return entry.base.toString();
+    return entry.base.toString() + QString::number(index);
 }
 
 QList<KeyRef> allKeys()
@@ -190,7 +190,7 @@ QString SettingsAccess::read(SettingsKey key, int index) const
 {
     const QString name = SettingsKeys::keyName(key, index);
     if (name.isEmpty()) {
-        qWarning() << "settings: no key" << SettingsKeys::spec(key).base << "with index" << index;
+        qWarning() << "settings: no key" << SettingsKeys::row(key).base << "with index" << index;
         return {};
     }
     return m_store.read(SettingsKeys::application, SettingsKeys::section, name);
@@ -205,7 +205,7 @@ void SettingsAccess::save(SettingsKey key, int index, const QString &value)
 {
     const QString name = SettingsKeys::keyName(key, index);
     if (name.isEmpty()) {
-        qWarning() << "settings: no key" << SettingsKeys::spec(key).base << "with index" << index
+        qWarning() << "settings: no key" << SettingsKeys::row(key).base << "with index" << index
                    << "to save";
         return;
     }

@@ -116,7 +116,7 @@ inline constexpr int inputCount = 8;
 
 // The table rows, in table order.
 std::span<const KeySpec> table();
-const KeySpec &spec(SettingsKey key);
+const KeySpec &row(SettingsKey key);
 
 // How many indices a range has (1 for KeyRange::None).
 int indexCount(KeyRange range);

@@ -283,7 +283,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, text);
         const auto which = SettingsKey(key);
-        const int index = SettingsKeys::spec(which).range == KeyRange::None ? -1 : 0;
+        const int index = SettingsKeys::row(which).range == KeyRange::None ? -1 : 0;
         MonitorFixture f;
         f.preset(which, text, index);
         frmMonitor &w = f.load();

@@ -328,7 +328,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, text);
         const auto which = SettingsKey(key);
-        const int index = SettingsKeys::spec(which).range == KeyRange::None ? -1 : 0;
+        const int index = SettingsKeys::row(which).range == KeyRange::None ? -1 : 0;
         Fixture f;
         f.seed();
         f.preset(which, text, index);

@@ -171,12 +171,12 @@ void TestSettingsKeys::schemaRows()
     QFETCH(StoredForm, form);
 
     const auto rows = SettingsKeys::table();
-    const auto row = std::find_if(rows.begin(), rows.end(),
-                                  [&](const KeySpec &spec) { return spec.base == base; });
-    QVERIFY2(row != rows.end(), "the table has the key");
-    QCOMPARE(row->range, range);
-    QCOMPARE(row->form, form);
-    QCOMPARE(&SettingsKeys::spec(row->key), &*row);
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](const KeySpec &row) { return row.base == base; });
+    QVERIFY2(found != rows.end(), "the table has the key");
+    QCOMPARE(found->range, range);
+    QCOMPARE(found->form, form);
+    QCOMPARE(&SettingsKeys::row(found->key), &*found);
 }
 
 // A constant default must itself be a valid value of its key's stored form, or the load-all
@@ -218,7 +218,7 @@ void TestSettingsKeys::unseededKeysComeLast()
     const QList<KeyRef> keys = SettingsKeys::allKeys();
     QStringList tail;
     for (qsizetype i = 131; i < keys.size(); ++i) {
-        QCOMPARE(SettingsKeys::spec(keys[i].key).rule, DefaultRule::NotSeeded);
+        QCOMPARE(SettingsKeys::row(keys[i].key).rule, DefaultRule::NotSeeded);
         tail << SettingsKeys::keyName(keys[i]);
     }
     QCOMPARE(tail.size(), 70);
