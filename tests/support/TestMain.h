@@ -15,8 +15,8 @@
         qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());                               \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication::setAttribute(Qt::AA_Use96Dpi, true); /* twips are counted at 96 dpi */       \
         QApplication app(argc, argv);                                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&test, argc, argv);                                                    \
