@@ -53,6 +53,22 @@ private:
     qsizetype m_at = 0;
 };
 
+// Visits each field of a list: the text from the field on, and what is left once its three
+// characters are taken off (fewer at the end).
+template<typename Visit>
+void forEachField(QStringView list, Visit visit)
+{
+    const int count = RelayList::fieldCount(list.size());
+    QStringView current = list;
+    for (int j = 0; j < count; ++j) {
+        const QStringView remaining = current.size() > RelayList::fieldWidth
+                                          ? current.sliced(RelayList::fieldWidth)
+                                          : QStringView();
+        visit(current, remaining);
+        current = remaining;
+    }
+}
+
 double roundHalfEven(double value)
 {
     double whole = std::floor(value);
@@ -138,30 +154,19 @@ std::optional<Relay> relayFor(double number)
 QList<Field> walk(QStringView list)
 {
     QList<Field> fields;
-    const int count = fieldCount(list.size());
-    fields.reserve(count);
-    QStringView current = list;
-    for (int j = 0; j < count; ++j) {
-        Field field;
-        field.number = readNumber(current);
-        current = current.size() > fieldWidth ? current.sliced(fieldWidth) : QStringView();
-        field.remaining = current.toString();
-        field.relay = relayFor(field.number);
-        fields.append(std::move(field));
-    }
+    forEachField(list, [&](QStringView current, QStringView remaining) {
+        const double number = readNumber(current);
+        fields.append({number, remaining.toString(), relayFor(number)});
+    });
     return fields;
 }
 
 QList<double> command1Numbers(QStringView text)
 {
     QList<double> numbers;
-    const int count = fieldCount(text.size());
-    numbers.reserve(count);
-    QStringView current = text;
-    for (int j = 0; j < count; ++j) {
+    forEachField(text, [&](QStringView current, QStringView) {
         numbers.append(readNumberFromFirstTwo(current));
-        current = current.size() > fieldWidth ? current.sliced(fieldWidth) : QStringView();
-    }
+    });
     return numbers;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "CommandFrames.h"
+#include "StatusFrame.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <array>
@@ -12,9 +15,9 @@
 namespace StatusDecoders {
 
 inline constexpr int inputCount = 8;
-inline constexpr int bankCount = 8;
-inline constexpr int relaysPerBank = 8;
-inline constexpr int meterCount = 6;
+inline constexpr int bankCount = CommandFrames::bankCount;
+inline constexpr int relaysPerBank = CommandFrames::relaysPerBank;
+inline constexpr int meterCount = int(std::size(StatusFrame::meters));
 inline constexpr double meterFullScale = 255.0;
 
 // On or off for eight lamps or buttons; index k has the weight 2 to the power k.
