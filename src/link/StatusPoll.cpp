@@ -45,6 +45,8 @@ StatusPoll::StatusPoll(SerialPort &port, StatusFrameHandler &handler, QObject *p
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer1->setInterval(100);
     Timer3->setInterval(1);
+    // A coarse timer may fire up to 5 % early, which would poll faster than the setup allows.
+    Timer1->setTimerType(Qt::PreciseTimer);
     Timer3->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &StatusPoll::Timer1_Timer);
     connect(Timer3, &QTimer::timeout, this, &StatusPoll::Timer3_Timer);
@@ -55,7 +57,20 @@ StatusPoll::StatusPoll(SerialPort &port, StatusFrameHandler &handler, QObject *p
 
 void StatusPoll::Timer1_Timer()
 {
-    if (!ensureOpen())
+    const qint64 now = m_clock();
+    const LinkState::State stateBefore = m_link.state();
+    const qint64 sinceBefore = m_link.since();
+    poll(now);
+    if (m_port.isLost())
+        m_link.portLost(now);
+    m_link.update(now, m_interval);
+    if (m_link.state() != stateBefore || m_link.since() != sinceBefore)
+        Q_EMIT linkChanged();
+}
+
+void StatusPoll::poll(qint64 now)
+{
+    if (!ensureOpen(now))
         return;
     m_port.clearOutput();
     if (Timer1->interval() != m_interval)
@@ -69,6 +84,7 @@ void StatusPoll::Timer1_Timer()
         return;
     m_lastFrame = received;
     m_linkLit = true;
+    m_link.frameArrived(now);
     m_port.clearInput();
     m_handler.showStatusFrame(m_lastFrame);
 }
@@ -93,7 +109,7 @@ bool StatusPoll::RunRelayCommand(const RelayCommandBody &body)
     return true;
 }
 
-bool StatusPoll::ensureOpen()
+bool StatusPoll::ensureOpen(qint64 now)
 {
     if (m_port.isOpen())
         return true;
@@ -101,12 +117,12 @@ bool StatusPoll::ensureOpen()
     // device went away is looked for again, and not more than once a second.
     if (!m_port.isLost())
         return false;
-    const qint64 now = m_clock();
     if (m_lastReopenAttempt && now - *m_lastReopenAttempt < reopenSpacingMs)
         return false;
     m_lastReopenAttempt = now;
     if (!m_port.open())
         return false;
     m_port.setReadLength(0);
+    m_link.portReopened(now);
     return true;
 }

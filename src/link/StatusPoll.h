@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkState.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -53,8 +55,13 @@ public:
     // The last complete status frame; empty until the first one.
     const QByteArray &A() const { return m_lastFrame; }
 
-    // Lit by the first complete status frame; nothing puts it out again.
+    // Lit by the first complete status frame; nothing puts it out again. This is the relay
+    // command's guard; what the user is told about the link is link().
     bool linkLit() const { return m_linkLit; }
+
+    // Whether the board answers now, brought up to date at every tick.
+    const LinkState &link() const { return m_link; }
+    qint64 now() const { return m_clock(); }
 
     // The interval Timer1 takes at its next tick, in milliseconds.
     void setPollInterval(int milliseconds) { m_interval = milliseconds; }
@@ -64,14 +71,20 @@ public:
     static constexpr qint64 reopenSpacingMs = 1000;
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
+Q_SIGNALS:
+    // The link's state, or the time it began, changed.
+    void linkChanged();
+
 private:
+    void poll(qint64 now);
     // True when the port is open, after quietly trying to reopen one that was lost.
-    bool ensureOpen();
+    bool ensureOpen(qint64 now);
 
     SerialPort &m_port;
     StatusFrameHandler &m_handler;
     QByteArray m_lastFrame;
     bool m_linkLit = false;
+    LinkState m_link;
     int m_interval = 200;
     Clock m_clock;
     std::optional<qint64> m_lastReopenAttempt;

@@ -1,6 +1,7 @@
 // How the monitor window shows each complete status frame.
 #include "AGauge.h"
 #include "ColorButton.h"
+#include "LinkLamp.h"
 #include "SerialPort.h"
 #include "StatusDecoders.h"
 #include "StatusFrame.h"

@@ -4,6 +4,8 @@
 #include "BgrColor.h"
 #include "ColorButton.h"
 #include "CommandFrames.h"
+#include "LinkLamp.h"
+#include "LinkText.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -11,12 +13,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
-#include <QRadialGradient>
 #include <QSlider>
 
 namespace {
+
+const QColor staleGrey(128, 128, 128);
 
 template<typename W>
 W *place(W *widget, const QString &name, int left, int top, int width, int height)
@@ -49,30 +51,28 @@ QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &accessi
     return box;
 }
 
-// The link lamps: a 15 x 15 pixel round lamp, lit green or dark grey.
-QPixmap lampImage(const QColor &color)
+LinkLamp *lamp(QWidget *parent, const QString &name, const QColor &color)
 {
-    const qreal ratio = 2.0;
-    QPixmap pixmap(QSize(15, 15) * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient glow(QPointF(5.5, 5.5), 8);
-    glow.setColorAt(0, color.lighter(170));
-    glow.setColorAt(1, color);
-    painter.setBrush(glow);
-    painter.setPen(QPen(color.darker(200), 1));
-    painter.drawEllipse(QRectF(1.5, 1.5, 12, 12));
-    return pixmap;
+    return place(new LinkLamp(color, parent), name, 11280, 2400, 255, 255);
 }
 
-QLabel *lamp(QWidget *parent, const QString &name, const QColor &color)
+// Text that reads the same whether or not the window takes input: the state colours of the
+// lamps and buttons are the board's, and the window is disabled only while a dialog is open.
+void keepTextWhenDisabled(QWidget *widget)
 {
-    auto *picture = place(new QLabel(parent), name, 11280, 2400, 255, 255);
-    picture->setPixmap(lampImage(color));
-    picture->setAlignment(Qt::AlignCenter);
-    return picture;
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                     palette.color(QPalette::Active, QPalette::WindowText));
+    widget->setPalette(palette);
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    if (palette.color(QPalette::Active, QPalette::WindowText) == color)
+        return;
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
 }
 
 QLabel *readout(QWidget *parent, const QString &name, int left, int width)
@@ -82,9 +82,7 @@ QLabel *readout(QWidget *parent, const QString &name, int left, int width)
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(18);
     widget->setFont(font);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, BgrColor::toColor(MonitorLayout::readoutTextColor));
-    widget->setPalette(palette);
+    setTextColor(widget, BgrColor::toColor(MonitorLayout::readoutTextColor));
     MonitorLayout::setBackColor(widget, MonitorLayout::readoutBackColor);
     return widget;
 }
@@ -120,6 +118,14 @@ void buildRelayBanks(QGroupBox *frame, int firstBank, MonitorWidgets &w)
 } // namespace
 
 namespace MonitorLayout {
+
+void showValuesStale(MonitorWidgets &w, bool stale)
+{
+    const QColor readout = BgrColor::toColor(readoutTextColor);
+    setTextColor(w.LabelFreq, stale ? readout.darker(200) : readout);
+    setTextColor(w.LabelTemp, stale ? readout.darker(200) : readout);
+    setTextColor(w.Label2, stale ? staleGrey : w.Label18->palette().color(QPalette::WindowText));
+}
 
 unsigned backColor(const QWidget *widget)
 {
@@ -186,8 +192,10 @@ MonitorWidgets build(QWidget *client)
     w.chkWDT = checkBox(client, QStringLiteral("chkWDT"), w.Label3->text(), 9960, 2400);
     w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10380, 2400, 840,
                      255, Qt::AlignRight | Qt::AlignVCenter);
-    w.Picture2 = lamp(client, QStringLiteral("Picture2"), QColor(128, 128, 128));
-    w.Picture5 = lamp(client, QStringLiteral("Picture5"), QColor(40, 220, 40));
+    w.Picture2 =
+        lamp(client, QStringLiteral("Picture2"), LinkText::lampColor(LinkState::State::Never));
+    w.Picture5 =
+        lamp(client, QStringLiteral("Picture5"), LinkText::lampColor(LinkState::State::Live));
     w.Picture5->hide();
 
     // Inputs: two columns of four lamps.
@@ -198,6 +206,7 @@ MonitorWidgets build(QWidget *client)
             label(w.Frame4, indexed("LblStatus", k), QStringLiteral("Input %1").arg(k + 1),
                   120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255, Qt::AlignCenter);
         MonitorLayout::setBackColor(lampLabel, designColor);
+        keepTextWhenDisabled(lampLabel);
         w.LblStatus[k] = lampLabel;
     }
 

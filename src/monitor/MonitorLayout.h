@@ -4,6 +4,7 @@
 
 class AGauge;
 class ColorButton;
+class LinkLamp;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -43,9 +44,9 @@ struct MonitorWidgets
     QCheckBox *chkOnTop = nullptr;
     QLabel *Label3 = nullptr; // "WDT"
     QCheckBox *chkWDT = nullptr;
-    QLabel *Label1 = nullptr;   // "Connect"
-    QLabel *Picture2 = nullptr; // grey lamp
-    QLabel *Picture5 = nullptr; // green lamp, over the grey one
+    QLabel *Label1 = nullptr;     // "Connect"
+    LinkLamp *Picture2 = nullptr; // grey lamp (red while a device that never answered is gone)
+    LinkLamp *Picture5 = nullptr; // lit lamp over it: green, amber or red
 
     // Inputs
     QGroupBox *Frame4 = nullptr;
@@ -92,5 +93,9 @@ MonitorWidgets build(QWidget *client);
 // The back colour of a lamp label, 0x00BBGGRR.
 unsigned backColor(const QWidget *widget);
 void setBackColor(QWidget *widget, unsigned bgr);
+
+// The readouts' text colour, bright while the board answers and dim while what they show
+// is old: the temperature, the frequency and the received string.
+void showValuesStale(MonitorWidgets &w, bool stale);
 
 } // namespace MonitorLayout

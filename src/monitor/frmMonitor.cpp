@@ -65,6 +65,7 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     buildMenus();
 
     m_poll = new StatusPoll(m_port, *this, this);
+    connect(m_poll, &StatusPoll::linkChanged, this, &frmMonitor::showLinkState);
     connectControls();
 
     setFixedWidth(Twips::toPixels(MonitorLayout::clientWidth));
@@ -115,7 +116,9 @@ void frmMonitor::Form_Load()
     RegInit(m_store, *this);
     m_preferences.GetPreferences();
 
-    if (!openPortAtStart())
+    const bool opened = openPortAtStart();
+    showLinkState();
+    if (!opened)
         return;
     setTimerEnabled(m_poll->Timer1, true);
     setTimerEnabled(m_poll->Timer3, false);
@@ -138,7 +141,8 @@ bool frmMonitor::openPortAtStart()
         // A number the port could not take is named as it was stored, so the user sees what
         // to correct.
         const QString tried = number ? QString::number(m_port.portNumber()) : stored.trimmed();
-        m_messages.showMessage(this, windowTitle(), portUnavailableMessage(tried));
+        m_messages.showMessage(this, windowTitle(), portUnavailableMessage(tried),
+                               PortDiagnosis::explanation(m_port.lastProblem()));
         return false;
     }
     m_port.setReadLength(0);
@@ -291,6 +295,7 @@ void frmMonitor::reopenLink()
 {
     if (!m_port.isOpen())
         openPortAtStart();
+    showLinkState();
 }
 
 void frmMonitor::mnuHelpContents_Click()

@@ -76,6 +76,8 @@ public:
     // Opens the link as the start does, when it is not open: the port named by
     // "Meter-ComPort", with the same message when it is not available.
     void reopenLink();
+    // Puts the link's state on the lamp and its tooltip, and dims values that are old.
+    void showLinkState();
 
     // Relay buttons, by bank: each inverts its relay. "R16" is locked while "WDT" is checked.
     void cmdRelayA_Click(int index) { relayClick(0, index); }

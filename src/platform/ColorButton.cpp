@@ -44,7 +44,9 @@ void ColorButton::paintEvent(QPaintEvent *)
     painter.drawLine(frame.bottomLeft(), frame.bottomRight());
     painter.drawLine(frame.topRight(), frame.bottomRight());
 
-    painter.setPen(isEnabled() ? QColor(Qt::black) : face.darker(140));
+    // Black also while the window is disabled by a dialog: the colour is the board's state
+    // and the caption must stay legible on it.
+    painter.setPen(QColor(Qt::black));
     const QRect textRect = sunken ? rect().translated(1, 1) : rect();
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, text());
 

@@ -3,6 +3,8 @@
 #include "LineSettings.h"
 #include "PortPaths.h"
 
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <termios.h>
@@ -37,6 +39,23 @@ bool deviceGone(QSerialPort &port)
     return errno == EIO || errno == ENXIO || errno == ENODEV || errno == EBADF;
 #else
     return port.error() == QSerialPort::ResourceError;
+#endif
+}
+
+// The system error behind a failed QSerialPort::open, as near as Qt's own error tells it.
+int systemError(QSerialPort::SerialPortError error)
+{
+#ifdef Q_OS_UNIX
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return ENOENT;
+    case QSerialPort::PermissionError:
+        return EACCES;
+    default:
+        return EIO;
+    }
+#else
+    return int(error);
 #endif
 }
 
@@ -83,10 +102,17 @@ bool QtSerialPortAdapter::open()
 {
     if (m_port.isOpen())
         return true;
-    const QString path = PortPaths::devicePath(m_number);
+    // A lost device is looked for where it was: a link that is gone leads nowhere, and the
+    // fallback device of a port without a link is not this board.
+    const QString path = m_lost ? m_path : PortPaths::devicePath(m_number);
     const auto line = LineSettings::parse(m_settings);
-    if (path.isEmpty() || !line)
+    m_path = path;
+    if (path.isEmpty() || !line) {
+        m_problem = PortDiagnosis::inspect(path);
+        if (m_problem.kind == PortProblem::Kind::None)
+            m_problem.kind = PortProblem::Kind::NoPort;
         return false;
+    }
 
     m_port.setPortName(path);
     m_port.setBaudRate(line->baudRate);
@@ -95,9 +121,17 @@ bool QtSerialPortAdapter::open()
     m_port.setStopBits(line->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     const bool opened = m_port.open(QIODevice::ReadWrite);
-    m_port.clearError();
-    if (opened)
+    if (opened) {
         m_lost = false;
+        m_problem = {};
+        const QFileInfo info(path);
+        m_device = info.isSymLink() ? info.canonicalFilePath() : path;
+    } else {
+        m_problem = PortDiagnosis::fromError(path, systemError(m_port.error()));
+        if (m_problem.kind == PortProblem::Kind::Other)
+            m_problem.detail = m_port.errorString();
+    }
+    m_port.clearError();
     return opened;
 }
 

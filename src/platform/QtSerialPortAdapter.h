@@ -30,10 +30,11 @@ public:
     void clearOutput() override;
     void clearInput() override;
     bool isLost() const override;
+    QString path() const override { return m_path; }
+    QString device() const override { return m_device; }
+    PortProblem lastProblem() const override { return m_problem; }
 
 private:
-    // Looks at the error the last call left: a device that has gone closes the port,
-    // anything else is forgotten. Returns true when the call may be trusted.
     // Looks at the error the last call left: a device that has gone closes the port and
     // gives false; anything else is forgotten.
     bool settleError();
@@ -42,4 +43,7 @@ private:
     int m_number = 0;
     QString m_settings = QStringLiteral("19200,n,8,1");
     bool m_lost = false;
+    QString m_path;
+    QString m_device;
+    PortProblem m_problem;
 };

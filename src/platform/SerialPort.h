@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortProblem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -37,6 +39,15 @@ public:
     virtual void clearInput() = 0;
 
     // True after a port that was open lost its device (an adapter pulled out): the port has
-    // closed itself. An explicit close() or a successful open() ends this state.
+    // closed itself. An explicit close() or a successful open() ends this state. While lost,
+    // open() tries only the path the port had open, never the device the number would
+    // lead to now: a pulled board must not be replaced by some other device.
     virtual bool isLost() const = 0;
+
+    // The path the port has open, or last opened or tried: the per-user link or the device.
+    virtual QString path() const = 0;
+    // What that path led to when it was opened, for showing the user.
+    virtual QString device() const = 0;
+    // Why the last open failed; Kind::None after a successful one.
+    virtual PortProblem lastProblem() const = 0;
 };

@@ -8,11 +8,15 @@
 class FakeMessageBox final : public MessageBox
 {
 public:
-    void showMessage(QWidget *, const QString &title, const QString &text) override
+    using MessageBox::showMessage;
+    void showMessage(QWidget *, const QString &title, const QString &text,
+                     const QString &informative) override
     {
         titles << title;
         texts << text;
+        informativeTexts << informative;
     }
     QStringList titles;
     QStringList texts;
+    QStringList informativeTexts;
 };

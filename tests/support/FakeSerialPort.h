@@ -23,10 +23,16 @@ public:
     void clearOutput() override;
     void clearInput() override;
     bool isLost() const override { return m_lost; }
+    QString path() const override { return m_path; }
+    QString device() const override { return m_path; }
+    PortProblem lastProblem() const override { return m_problem; }
 
     // Test controls.
     void receive(const QByteArray &bytes) { m_received += bytes; }
     void setOpenSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
+    // What a failing open reports.
+    void setProblem(const PortProblem &problem) { m_problem = problem; }
+    void setPath(const QString &path) { m_path = path; }
     void hangUp(); // the device goes away while open
     void clearLog()
     {
@@ -48,6 +54,8 @@ private:
     int m_number = 0;
     int m_readLength = -1;
     QString m_settings;
+    QString m_path;
+    PortProblem m_problem;
     QByteArray m_received;
     QStringList m_log;
     QList<QByteArray> m_writes;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+// Why a serial device cannot be opened, found from the system's own answer, with what the
+// user can do about it. The panel's message keeps its one fixed line; this goes beside it,
+// in the setup dialog's port table and in the link lamp's tooltip.
+struct PortProblem
+{
+    enum class Kind {
+        None,             // nothing found against opening it
+        NoPort,           // the port number names no port
+        NoSuchDevice,     // no device at the path: unplugged, or never there
+        DanglingLink,     // the per-user link leads to a device that is not there
+        PermissionDenied, // the user may not open it
+        Busy,             // another program has it open
+        Other,            // anything else, in the system's words
+    };
+
+    Kind kind = Kind::None;
+    QString path;   // the path that was opened: the per-user link or the device itself
+    QString target; // DanglingLink: where the link leads
+    QString group;  // PermissionDenied: the group that owns the device, when known
+    qint64 pid = 0; // Busy: the process named by the device's lock file, 0 when unknown
+    QString detail; // Other: the system's message
+
+    bool operator==(const PortProblem &) const = default;
+};
+
+namespace PortDiagnosis {
+
+// Looks at `path` without opening it: whether it exists, where a link leads, whether a
+// living process holds the device's lock file, and whether this user may read and write it.
+PortProblem inspect(const QString &path);
+
+// The reason for an open of `path` that failed with the system error `error` (an errno
+// value). What inspect() finds comes first; the error decides when it finds nothing.
+PortProblem fromError(const QString &path, int error);
+
+// The lock files that serial programs leave for `device` (in /var/lock and the like), and
+// the process a lock file names; 0 when it names none.
+qint64 lockHolder(const QString &device);
+
+// One line saying what is wrong, naming the device: "/dev/ttyUSB0: permission denied ...".
+QString reason(const PortProblem &problem);
+// What the user can do about it.
+QString remedy(const PortProblem &problem);
+// Both, for the informative text of the message box; empty when there is no problem.
+QString explanation(const PortProblem &problem);
+
+} // namespace PortDiagnosis
