@@ -4,13 +4,16 @@
 #include "HelpViewer.h"
 #include "Icons.h"
 #include "MessageBox.h"
+#include "PanelInstance.h"
 #include "ProcessStarter.h"
 #include "ProgramDialogs.h"
 #include "QSettingsStore.h"
 #include "QtSerialPortAdapter.h"
+#include "QuitSignals.h"
 #include "frmMonitor.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 int main(int argc, char *argv[])
 {
@@ -20,6 +23,22 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
     QApplication::setWindowIcon(Icons::application());
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+
+    // Before the port or the settings are touched: a panel already running on this store
+    // keeps them.
+    PanelInstance instance;
+    switch (instance.claim()) {
+    case PanelInstance::Claim::Claimed:
+    case PanelInstance::Claim::Failed: // no lock to be had: run as before, unguarded
+        break;
+    case PanelInstance::Claim::OtherRaised:
+        return 0;
+    case PanelInstance::Claim::OtherUnreachable:
+        QMessageBox::information(nullptr, QStringLiteral("Tarnwick"),
+                                 QStringLiteral("Tarnwick is already running."));
+        return 0;
+    }
+    QuitSignals quitSignals;
 
     QSettingsStore store;
     QtSerialPortAdapter port;
@@ -32,7 +51,16 @@ int main(int argc, char *argv[])
     ProgramDialogs dialogs({registry, processes, files, messages}, {store, colors});
 
     frmMonitor monitor({store, port, messages, &help, &dialogs});
+    // A logout or kill ends the panel as "Exit" does: settings saved, port released.
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
+    QObject::connect(&instance, &PanelInstance::raiseRequested, &monitor, [&monitor] {
+        monitor.showNormal();
+        monitor.raise();
+        monitor.activateWindow();
+    });
     monitor.Form_Load();
+    if (monitor.isUnloaded())
+        return 0; // ended by a signal while the start's message was open
     monitor.show();
     return QApplication::exec();
 }

@@ -41,6 +41,7 @@ public:
     void Form_Load();
     // The end: saves every setting, stops the poll and ends the program.
     void Form_Unload();
+    bool isUnloaded() const { return m_unloaded; }
 
     StatusPoll &poll() { return *m_poll; }
     Preferences &preferences() { return m_preferences; }

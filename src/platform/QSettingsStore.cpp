@@ -1,6 +1,7 @@
 #include "QSettingsStore.h"
 
 #include "IniFileCheck.h"
+#include "StaleLock.h"
 
 #include <QDebug>
 #include <QDir>
@@ -130,8 +131,11 @@ QSettingsStore::File &QSettingsStore::fileFor(const QString &application) const
     // The file is mended before QSettings first reads it: QSettings keeps what it read in a
     // cache shared by the process and would not read a mended file of the same size again.
     const QString expected = expectedPath(application);
-    if (!expected.isEmpty())
+    if (!expected.isEmpty()) {
+        // A lock left by a killed program would hold every read and write up for 30 s.
+        StaleLock::clear(expected + QStringLiteral(".lock"));
         guardFile(expected, false);
+    }
     File &file = m_files[application];
     file.settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                                 organization(), application);

@@ -1,19 +1,53 @@
 #include "CommPortPage.h"
 
 #include "PortPaths.h"
+#include "PortProblem.h"
+#include "SerialDevices.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
 const QString entryPrefix = QStringLiteral("Com ");
+
+// Where adapters appear and disappear: the device folder, the stable names, our links.
+QStringList watchedFolders()
+{
+    return {QStringLiteral("/dev"), QStringLiteral("/dev/serial/by-id"), PortPaths::portsFolder()};
+}
+
+QTableWidget *table(const QString &name, const QStringList &headers, int rows)
+{
+    auto *widget = new QTableWidget(rows, int(headers.size()));
+    widget->setObjectName(name);
+    widget->setHorizontalHeaderLabels(headers);
+    widget->verticalHeader()->hide();
+    widget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    widget->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    widget->horizontalHeader()->setStretchLastSection(true);
+    widget->setWordWrap(false);
+    return widget;
+}
+
+void setCell(QTableWidget *table, int row, int column, const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setToolTip(text);
+    table->setItem(row, column, item);
+}
 
 } // namespace
 
@@ -34,34 +68,86 @@ CommPortPage::CommPortPage(QWidget *parent)
     lblDevice->setWordWrap(true);
     lblDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    lblPortState = new QLabel;
+    lblPortState->setObjectName(QStringLiteral("lblPortState"));
+    lblPortState->setWordWrap(true);
+    lblPortState->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto *select = new QGroupBox(QStringLiteral("Select Com Port"));
     auto *selectColumn = new QVBoxLayout(select);
     selectColumn->addWidget(ComboComm);
     selectColumn->addWidget(lblDevice);
+    selectColumn->addWidget(lblPortState);
+
+    txtDevice = new QLineEdit;
+    txtDevice->setObjectName(QStringLiteral("txtDevice"));
+    txtDevice->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    txtDevice->setAccessibleName(QStringLiteral("Device"));
+    cmdAssign = new QPushButton(QStringLiteral("&Assign to this port"));
+    cmdAssign->setObjectName(QStringLiteral("cmdAssign"));
+    cmdRemoveLink = new QPushButton(QStringLiteral("&Remove its link"));
+    cmdRemoveLink->setObjectName(QStringLiteral("cmdRemoveLink"));
+    lblAssign = new QLabel;
+    lblAssign->setObjectName(QStringLiteral("lblAssign"));
+    lblAssign->setWordWrap(true);
+    lblAssign->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *assign = new QGroupBox(QStringLiteral("Device for this port"));
+    auto *assignGrid = new QGridLayout(assign);
+    auto *deviceLabel = new QLabel(QStringLiteral("De&vice:"));
+    deviceLabel->setBuddy(txtDevice);
+    assignGrid->addWidget(deviceLabel, 0, 0);
+    assignGrid->addWidget(txtDevice, 0, 1, 1, 2);
+    assignGrid->addWidget(cmdAssign, 1, 1);
+    assignGrid->addWidget(cmdRemoveLink, 1, 2);
+    assignGrid->addWidget(lblAssign, 2, 0, 1, 3);
+
     auto *left = new QVBoxLayout;
     left->addWidget(select);
+    left->addWidget(assign);
     left->addStretch();
 
-    tblDevices = new QTableWidget(portCount, 2);
-    tblDevices->setObjectName(QStringLiteral("tblDevices"));
-    tblDevices->setHorizontalHeaderLabels({QStringLiteral("Port"), QStringLiteral("Device")});
-    tblDevices->verticalHeader()->hide();
-    tblDevices->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblDevices = table(QStringLiteral("tblDevices"),
+                       {QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State")},
+                       portCount);
     tblDevices->setSelectionMode(QAbstractItemView::NoSelection);
     tblDevices->setFocusPolicy(Qt::NoFocus);
-    tblDevices->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    tblDevices->horizontalHeader()->setStretchLastSection(true);
     for (int n = 1; n <= portCount; ++n)
-        tblDevices->setItem(n - 1, 0, new QTableWidgetItem(entryPrefix + QString::number(n)));
+        setCell(tblDevices, n - 1, 0, entryPrefix + QString::number(n));
+    auto *ports = new QGroupBox(QStringLiteral("Where the ports lead on this computer"));
+    (new QVBoxLayout(ports))->addWidget(tblDevices);
 
-    auto *devices = new QGroupBox(QStringLiteral("Where the ports lead on this computer"));
-    (new QVBoxLayout(devices))->addWidget(tblDevices);
+    tblSerial = table(QStringLiteral("tblSerial"),
+                      {QStringLiteral("Device"), QStringLiteral("Description"),
+                       QStringLiteral("Maker"), QStringLiteral("Serial number")},
+                      0);
+    tblSerial->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblSerial->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto *serial = new QGroupBox(QStringLiteral("Serial devices on this computer"));
+    (new QVBoxLayout(serial))->addWidget(tblSerial);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(ports, 1);
+    right->addWidget(serial, 1);
 
     auto *page = new QHBoxLayout(this);
     page->addLayout(left, 2);
-    page->addWidget(devices, 3);
+    page->addLayout(right, 3);
+
+    m_settle = new QTimer(this);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(250); // udev makes a node and its names in several steps
+    connect(m_settle, &QTimer::timeout, this, &CommPortPage::refreshDevices);
 
     connect(ComboComm, &QComboBox::editTextChanged, this, &CommPortPage::showDeviceOfText);
+    connect(cmdAssign, &QPushButton::clicked, this, &CommPortPage::cmdAssign_Click);
+    connect(cmdRemoveLink, &QPushButton::clicked, this, &CommPortPage::cmdRemoveLink_Click);
+    connect(txtDevice, &QLineEdit::returnPressed, this, &CommPortPage::cmdAssign_Click);
+    connect(tblSerial, &QTableWidget::itemSelectionChanged, this, [this] {
+        const QList<QTableWidgetItem *> chosen = tblSerial->selectedItems();
+        if (!chosen.isEmpty())
+            txtDevice->setText(tblSerial->item(chosen.first()->row(), 0)->text());
+    });
     refreshDevices();
 }
 
@@ -69,6 +155,23 @@ QString CommPortPage::deviceText(int number)
 {
     const QString device = PortPaths::resolvedDevice(number);
     return device.isEmpty() ? QStringLiteral("not present") : device;
+}
+
+QString CommPortPage::stateText(int number)
+{
+    const PortProblem problem = PortDiagnosis::inspect(PortPaths::devicePath(number));
+    if (problem.kind == PortProblem::Kind::None)
+        return QStringLiteral("can be opened");
+    return PortDiagnosis::reason(problem);
+}
+
+int CommPortPage::chosenPort() const
+{
+    const QString text = ComboComm->currentText();
+    bool whole = false;
+    const int number =
+        text.startsWith(entryPrefix) ? text.mid(entryPrefix.size()).toInt(&whole) : 0;
+    return whole && number >= 1 ? number : 0;
 }
 
 void CommPortPage::showPort(const QString &digits)
@@ -82,26 +185,98 @@ void CommPortPage::showPort(const QString &digits)
 
 void CommPortPage::refreshDevices()
 {
-    for (int n = 1; n <= portCount; ++n)
-        tblDevices->setItem(n - 1, 1, new QTableWidgetItem(deviceText(n)));
+    for (int n = 1; n <= portCount; ++n) {
+        setCell(tblDevices, n - 1, 1, deviceText(n));
+        setCell(tblDevices, n - 1, 2, stateText(n));
+    }
+    refreshSerialDevices();
     showDeviceOfText();
+}
+
+void CommPortPage::refreshSerialDevices()
+{
+    const QList<SerialDevices::Device> devices = SerialDevices::list();
+    tblSerial->setRowCount(int(devices.size()));
+    for (int row = 0; row < int(devices.size()); ++row) {
+        const SerialDevices::Device &device = devices[row];
+        setCell(tblSerial, row, 0, device.path);
+        setCell(tblSerial, row, 1, device.description);
+        setCell(tblSerial, row, 2, device.maker);
+        setCell(tblSerial, row, 3, device.serialNumber);
+    }
 }
 
 void CommPortPage::showDeviceOfText()
 {
-    const QString text = ComboComm->currentText();
-    bool whole = false;
-    const int number =
-        text.startsWith(entryPrefix) ? text.mid(entryPrefix.size()).toInt(&whole) : 0;
-    if (!whole || number < 1) {
+    const int number = chosenPort();
+    if (!number) {
         lblDevice->clear();
+        lblPortState->clear();
         return;
     }
-    lblDevice->setText(text + QStringLiteral(" leads to: ") + deviceText(number));
+    lblDevice->setText(ComboComm->currentText() + QStringLiteral(" leads to: ") +
+                       deviceText(number));
+    lblPortState->setText(stateText(number));
+    cmdRemoveLink->setEnabled(PortPaths::hasLink(number));
+}
+
+void CommPortPage::cmdAssign_Click()
+{
+    const int number = chosenPort();
+    const QString device = txtDevice->text().trimmed();
+    QString error;
+    if (!number) {
+        lblAssign->setText(QStringLiteral("Choose a port first."));
+    } else if (PortPaths::assign(number, device, &error)) {
+        lblAssign->setText(QStringLiteral("Com %1 now leads to %2.")
+                               .arg(number)
+                               .arg(QFileInfo(PortPaths::linkPath(number)).symLinkTarget()));
+        Q_EMIT linkChanged(number);
+    } else {
+        lblAssign->setText(error);
+    }
+    refreshDevices();
+}
+
+void CommPortPage::cmdRemoveLink_Click()
+{
+    const int number = chosenPort();
+    QString error;
+    if (!number) {
+        lblAssign->setText(QStringLiteral("Choose a port first."));
+    } else if (PortPaths::removeLink(number, &error)) {
+        lblAssign->setText(QStringLiteral("Com %1 has no link now; it leads to %2.")
+                               .arg(number)
+                               .arg(PortPaths::fallbackPath(number)));
+        Q_EMIT linkChanged(number);
+    } else {
+        lblAssign->setText(error);
+    }
+    refreshDevices();
+}
+
+void CommPortPage::watchDevices(bool watch)
+{
+    delete std::exchange(m_watcher, nullptr);
+    if (!watch)
+        return;
+    m_watcher = new QFileSystemWatcher(this);
+    for (const QString &folder : watchedFolders())
+        if (QDir(folder).exists())
+            m_watcher->addPath(folder);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle,
+            qOverload<>(&QTimer::start));
 }
 
 void CommPortPage::showEvent(QShowEvent *event)
 {
+    watchDevices(true);
     refreshDevices();
     QWidget::showEvent(event);
+}
+
+void CommPortPage::hideEvent(QHideEvent *event)
+{
+    watchDevices(false);
+    QWidget::hideEvent(event);
 }

@@ -3,11 +3,16 @@
 #include <QWidget>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QTableWidget;
+class QTimer;
 
-// The "Comm Port" tab: the port list, and where each of its entries leads on this computer,
-// so the user can tell which device "Com 3" is.
+// The "Comm Port" tab: the port list; where each of its entries leads on this computer and
+// whether it can be opened now; the serial devices this computer has; and the assigning of
+// a device to the chosen "Com n" through its per-user link.
 class CommPortPage : public QWidget
 {
     Q_OBJECT
@@ -20,19 +25,45 @@ public:
     // Shows "Com " and the number in the list's text field, on its entry when it has one.
     void showPort(const QString &digits);
 
-    // Looks again where each entry leads: links come and go while the dialog lives.
+    // Looks again where each entry leads and which devices there are: adapters and links
+    // come and go while the dialog lives.
     void refreshDevices();
 
     // What the device column shows for port n.
     static QString deviceText(int number);
+    // What the state column shows for port n: "can be opened", or why not.
+    static QString stateText(int number);
+
+    // The port the list's text names; 0 when it names none.
+    int chosenPort() const;
+
+    // Links the device in txtDevice as the chosen port, or removes the chosen port's link.
+    void cmdAssign_Click();
+    void cmdRemoveLink_Click();
 
     QComboBox *ComboComm = nullptr;
-    QLabel *lblDevice = nullptr; // where the list's current text leads
+    QLabel *lblDevice = nullptr;    // where the list's current text leads
+    QLabel *lblPortState = nullptr; // whether it can be opened now, or why not
     QTableWidget *tblDevices = nullptr;
+    QTableWidget *tblSerial = nullptr; // the serial devices this computer has
+    QLineEdit *txtDevice = nullptr;
+    QPushButton *cmdAssign = nullptr;
+    QPushButton *cmdRemoveLink = nullptr;
+    QLabel *lblAssign = nullptr; // what the last assignment did
+
+Q_SIGNALS:
+    // Port n's link was made, changed or removed: the next open of it leads elsewhere.
+    void linkChanged(int number);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void showDeviceOfText();
+    void refreshSerialDevices();
+    void watchDevices(bool watch);
+
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_settle = nullptr;
 };

@@ -52,6 +52,7 @@ frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
     client->addWidget(SSTab1);
 
     connect(commPortPage->ComboComm, &QComboBox::activated, this, &frmSetup::ComboComm_Click);
+    connect(commPortPage, &CommPortPage::linkChanged, this, &frmSetup::portLinkChanged);
 }
 
 void frmSetup::Form_Load()
@@ -74,6 +75,15 @@ void frmSetup::ComboComm_Click()
     SettingsAccess(m_store).save(Keys::MeterComPort, comport);
     port.setPortNumber(comport.toInt());
     commPortPage->showPort(comport);
+}
+
+void frmSetup::portLinkChanged(int number)
+{
+    // The port in use now leads elsewhere: it is closed, as a new choice closes it, and the
+    // dialog's close opens it on the new device.
+    SerialPort &port = m_monitor.MSComm1();
+    if (port.portNumber() == number && port.isOpen())
+        port.close();
 }
 
 void frmSetup::closeEvent(QCloseEvent *event)

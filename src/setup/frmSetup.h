@@ -53,6 +53,8 @@ public:
 
     // A port chosen from the list.
     void ComboComm_Click();
+    // The Comm Port tab gave port n a new device, or took its link away.
+    void portLinkChanged(int number);
     // Saves everything and hands the monitor window back to the user.
     void Form_Unload();
 

@@ -8,6 +8,7 @@
 namespace {
 
 int pipeEnds[2] = {-1, -1};
+constexpr int quitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void onQuitSignal(int signalNumber)
 {
@@ -22,7 +23,7 @@ QuitSignals::QuitSignals(QObject *parent)
 {
     std::signal(SIGPIPE, SIG_IGN);
     if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qWarning("tarnwick-board: no signal pipe; SIGINT and SIGTERM end the board abruptly");
+        qWarning("no signal pipe: SIGINT, SIGTERM and SIGHUP end the program abruptly");
         return;
     }
     m_notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
@@ -33,14 +34,14 @@ QuitSignals::QuitSignals(QObject *parent)
     action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : quitSignals)
+        ::sigaction(signalNumber, &action, nullptr);
 }
 
 QuitSignals::~QuitSignals()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int signalNumber : quitSignals)
+        std::signal(signalNumber, SIG_DFL);
 }
 
 void QuitSignals::readPipe()

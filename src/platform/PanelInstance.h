@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// One panel per settings store. Two panels on one store would both want the board's port
+// and would overwrite each other's settings at exit, so the first to start holds a lock file
+// in the configuration folder and listens on a local socket of the user's own; a second
+// start asks the first to come to the front and then ends without touching anything.
+//
+// Panels with different configuration folders (XDG_CONFIG_HOME) have different locks and
+// sockets and run side by side.
+class PanelInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Claim {
+        Claimed,          // this is the one panel on the store
+        OtherRaised,      // another panel runs and was asked to come to the front
+        OtherUnreachable, // another panel holds the lock but did not answer
+        Failed,           // the lock could not be made at all (a read-only folder)
+    };
+
+    explicit PanelInstance(QObject *parent = nullptr);
+    ~PanelInstance() override;
+
+    Claim claim();
+
+    // The lock file: <config dir>/Tarnwick/Tarnwick.panel.lock.
+    static QString lockPath();
+    // The panel's local socket: $XDG_RUNTIME_DIR/tarnwick/panel-<hash of the configuration
+    // folder> (a folder of the user's own under the temp folder, mode 0700, without a
+    // runtime folder).
+    static QString socketPath();
+    // The folder the socket lives in, made with mode 0700 when missing; empty when it
+    // cannot be made private.
+    static QString socketFolder();
+
+Q_SIGNALS:
+    // A second start asked this panel to come to the front.
+    void raiseRequested();
+
+private:
+    void listen();
+    void answer();
+
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer *m_server = nullptr;
+};
