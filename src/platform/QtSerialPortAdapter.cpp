@@ -3,6 +3,7 @@
 #include "LineSettings.h"
 #include "PortPaths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -111,6 +112,14 @@ bool QtSerialPortAdapter::open()
         m_problem = PortDiagnosis::inspect(path);
         if (m_problem.kind == PortProblem::Kind::None)
             m_problem.kind = PortProblem::Kind::NoPort;
+        return false;
+    }
+
+    // A device another program holds by the lock-file convention is left to it, also where
+    // the system would let us in (root passes an exclusive open).
+    if (const PortProblem held = PortDiagnosis::inspect(path);
+        held.kind == PortProblem::Kind::Busy && held.pid != QCoreApplication::applicationPid()) {
+        m_problem = held;
         return false;
     }
 

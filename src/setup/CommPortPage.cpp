@@ -39,6 +39,7 @@ QTableWidget *table(const QString &name, const QStringList &headers, int rows)
     widget->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     widget->horizontalHeader()->setStretchLastSection(true);
     widget->setWordWrap(false);
+    widget->verticalHeader()->setDefaultSectionSize(widget->fontMetrics().height() + 6);
     return widget;
 }
 
