@@ -1,6 +1,7 @@
 #include "StatusPoll.h"
 
 #include "CommandFrames.h"
+#include "PortProblem.h"
 #include "SerialPort.h"
 #include "StatusFrame.h"
 
@@ -60,11 +61,13 @@ void StatusPoll::Timer1_Timer()
     const qint64 now = m_clock();
     const LinkState::State stateBefore = m_link.state();
     const qint64 sinceBefore = m_link.since();
+    const PortProblem problemBefore = m_port.lastProblem();
     poll(now);
     if (m_port.isLost())
         m_link.portLost(now);
     m_link.update(now, m_interval);
-    if (m_link.state() != stateBefore || m_link.since() != sinceBefore)
+    if (m_link.state() != stateBefore || m_link.since() != sinceBefore ||
+        m_port.lastProblem() != problemBefore)
         Q_EMIT linkChanged();
 }
 

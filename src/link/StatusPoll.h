@@ -72,7 +72,7 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
 Q_SIGNALS:
-    // The link's state, or the time it began, changed.
+    // The link's state, the time it began, or the reason the port is not open changed.
     void linkChanged();
 
 private:
