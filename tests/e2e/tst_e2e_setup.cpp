@@ -2,9 +2,11 @@
 // and the real serial-port adapter: after the dialog closes, the program polls the board
 // on the port the user chose.
 #include "ColorPicker.h"
+#include "CommPortPage.h"
 #include "FakeMessageBox.h"
 #include "MemorySettingsStore.h"
 #include "MonitorDialogs.h"
+#include "PortPaths.h"
 #include "PtyBoard.h"
 #include "QtSerialPortAdapter.h"
 #include "SettingsKeys.h"
@@ -13,7 +15,14 @@
 #include "frmSetup.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 
@@ -95,6 +104,88 @@ private Q_SLOTS:
         QCOMPARE(store.read(SettingsKeys::application, SettingsKeys::section,
                             SettingsKeys::keyName(Keys::MeterComPort)),
                  QStringLiteral("2"));
+    }
+
+    // A device assigned to "Com 3" in the Comm Port tab: the link is written, and the
+    // dialog's close opens the port on that device. Removing the link again makes the port
+    // fall back to its /dev/ttyS device, which is not there.
+    void aDeviceAssignedInTheCommPortTabIsOpenedNext()
+    {
+        QTemporaryDir noFallback;
+        PortPaths::setFallbackPattern(noFallback.filePath(QStringLiteral("ttyS%1")));
+        const auto fallbackBack =
+            qScopeGuard([] { PortPaths::setFallbackPattern(QStringLiteral("/dev/ttyS%1")); });
+        PtyBoard board; // a pseudo-terminal standing in for an adapter
+        QVERIFY2(board.start(8), qPrintable(board.errorString()));
+
+        MemorySettingsStore store;
+        store.preset(SettingsKeys::application, SettingsKeys::section,
+                     SettingsKeys::keyName(Keys::MeterComPort), QStringLiteral("3"));
+        QtSerialPortAdapter port;
+        FakeMessageBox messages;
+        NoColors colors;
+        Dialogs dialogs({store, colors});
+        auto window =
+            std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, &dialogs});
+        const auto dialogFirst = qScopeGuard([&] { delete dialogs.last.data(); });
+        window->Form_Load();
+        QCOMPARE(messages.texts,
+                 QStringList{QStringLiteral("COM 3: not available. Check Comm Port setting.")});
+        QVERIFY2(
+            messages.informativeTexts.value(0).contains(QStringLiteral("ttyS2 does not exist")),
+            qPrintable(messages.informativeTexts.value(0)));
+
+        window->mnuSetup_Click();
+        QPointer<frmSetup> dialog = dialogs.last;
+        QVERIFY(dialog);
+        CommPortPage *page = dialog->commPortPage;
+        QCOMPARE(page->chosenPort(), 3);
+        page->txtDevice->setText(board.devicePath());
+        page->cmdAssign->click();
+        QCOMPARE(QFileInfo(PortPaths::linkPath(3)).symLinkTarget(), board.devicePath());
+        QCOMPARE(page->tblDevices->item(2, 1)->text(), board.devicePath());
+        QCOMPARE(page->tblDevices->item(2, 2)->text(), QStringLiteral("can be opened"));
+        QVERIFY(page->lblAssign->text().startsWith(QStringLiteral("Com 3 now leads to ")));
+
+        QVERIFY(dialog->close());
+        QVERIFY(QTest::qWaitFor([&] { return dialog.isNull(); }, patience));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(port.isOpen());
+        QCOMPARE(port.path(), PortPaths::linkPath(3));
+        QVERIFY(QTest::qWaitFor([&] { return window->poll().linkLit(); }, patience));
+        QVERIFY(board.repliesSent() >= 1);
+
+        // While the port is open in this panel, its row says so; removing the link closes
+        // it, and the close opens the fallback, which is not there.
+        window->mnuSetup_Click();
+        dialog = dialogs.last;
+        page = dialog->commPortPage;
+        QCOMPARE(page->tblDevices->item(2, 2)->text(),
+                 QStringLiteral("%1 is open in this panel.").arg(PortPaths::linkPath(3)));
+        page->cmdRemoveLink->click();
+        QVERIFY(!QFileInfo(PortPaths::linkPath(3)).isSymLink());
+        QVERIFY(!port.isOpen());
+        QVERIFY(dialog->close());
+        QVERIFY(QTest::qWaitFor([&] { return dialog.isNull(); }, patience));
+        QCOMPARE(messages.texts.size(), 2);
+        QCOMPARE(port.path(), PortPaths::fallbackPath(3));
+    }
+
+    // Something at the link's place that is not a link is the user's: never replaced.
+    void aFileAtTheLinksPlaceIsLeftAlone()
+    {
+        QVERIFY(QDir().mkpath(PortPaths::portsFolder()));
+        QFile file(PortPaths::linkPath(6));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("notes\n");
+        file.close();
+        QString error;
+        QVERIFY(!PortPaths::assign(6, QStringLiteral("/dev/null"), &error));
+        QVERIFY(error.contains(QStringLiteral("is not a link")));
+        QVERIFY(!PortPaths::removeLink(6, &error));
+        QFile kept(PortPaths::linkPath(6));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("notes\n"));
     }
 };
 
