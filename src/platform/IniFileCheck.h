@@ -8,7 +8,9 @@
 // Two kinds matter. A line with an unclosed double quote, or one that ends in a backslash,
 // runs on into the lines after it: every key below it becomes part of its value and is gone
 // for good at the next write. Such a line is mended by storing its raw text as a quoted value
-// (key="raw text") or, when it has no usable key, by turning it into a comment. Other hand
+// that QSettings reads back as that text, or, when it has no usable key, by turning it into a
+// comment. A line that would run on into blank lines only, or into the end of the file, loses
+// no key and is left as it is. Other hand
 // edits are only dropped when QSettings rewrites the file (comments, lines without "=",
 // repeated keys, text after ";", bytes that are not UTF-8, undecodable "@Variant(" values):
 // those call for a copy of the file before it is rewritten, nothing more.
@@ -16,7 +18,7 @@ namespace IniFileCheck {
 
 struct Result
 {
-    bool runsOn = false;    // some line would swallow the lines after it
+    bool runsOn = false;    // some line would swallow a line with text in it
     bool dropsText = false; // the next rewrite would drop some of the file's text
     QByteArray mended;      // the content with every run-on line mended
 };
