@@ -94,7 +94,8 @@ QByteArray mendLine(QByteArrayView line)
     const qsizetype equals = body.indexOf('=');
     if (equals > 0 && !body.startsWith('[')) {
         const QByteArrayView key = body.first(equals);
-        if (!key.contains('"') && !key.contains('\\') && !trimmed(key).isEmpty())
+        // QSettings trims every kind of white space off a key, vertical tabs and form feeds too.
+        if (!key.contains('"') && !key.contains('\\') && !key.trimmed().isEmpty())
             return key.toByteArray() + '=' + quoted(trimmed(body.sliced(equals + 1)));
     }
     return ';' + body.toByteArray();
@@ -175,7 +176,8 @@ Result inspect(const QByteArray &content)
             if (scan.runOn != RunOn::No) {
                 // Even when nothing is swallowed, the rewrite drops the final quote or backslash.
                 result.dropsText = true;
-                if (swallowsText(lines, index, scan.runOn)) {
+                // A section name that runs on spoils every key below it, even over a blank line.
+                if (swallowsText(lines, index, scan.runOn) || body.startsWith('[')) {
                     result.runsOn = true;
                     result.mended += mendLine(line);
                     mended = true;

@@ -94,6 +94,15 @@ void TestIniFileCheck::inspect_data()
         << QByteArray("[StartUp]\n;#see \"manual\nB=2\n");
     QTest::newRow("quote in section is commented out")
         << QByteArray("[Start\"Up]\nB=2\n") << true << true << QByteArray(";[Start\"Up]\nB=2\n");
+    QTest::newRow("white-space key is commented out")
+        << QByteArray("[StartUp]\n\v\f=\"x\nB=2\n") << true << true
+        << QByteArray("[StartUp]\n;\v\f=\"x\nB=2\n");
+    QTest::newRow("section ending in a backslash before a blank line")
+        << QByteArray("[StartUp]\n[Other\\\n\nB=2\n") << true << true
+        << QByteArray("[StartUp]\n;[Other\\\n\nB=2\n");
+    QTest::newRow("section with an open quote on the last line")
+        << QByteArray("[StartUp]\nB=2\n[Oth\"er]") << true << true
+        << QByteArray("[StartUp]\nB=2\n;[Oth\"er]");
     QTest::newRow("empty key is commented out") << QByteArray("[StartUp]\n=\"x\nB=2\n") << true
                                                 << true << QByteArray("[StartUp]\n;=\"x\nB=2\n");
     QTest::newRow("two run-on lines, the last swallows nothing")
