@@ -191,7 +191,9 @@ Result inspect(const QByteArray &content)
                 if (keysSeen.contains(key))
                     result.dropsText = true;
                 keysSeen.insert(key);
-                if (trimmed(body.sliced(equals + 1)).startsWith("@Variant("))
+                // Quoted or not, QSettings decodes it, and drops what it cannot decode.
+                const QByteArrayView value = trimmed(body.sliced(equals + 1));
+                if (value.startsWith("@Variant(") || value.startsWith("\"@Variant("))
                     result.dropsText = true;
             }
         }

@@ -67,6 +67,7 @@ void TestIniFileCheck::inspect_data()
     same("final backslash on the last line", "[StartUp]\nlast=x\\", true);
     same("final backslash, a blank line after", "[StartUp]\nA=x\\\n  \nB=2\n", true);
     same("undecodable variant", "[StartUp]\nA=@Variant(\\0\\0\\0\\x7f)\n", true);
+    same("quoted undecodable variant", "[StartUp]\nA=\"@Variant(\\0\\0\\0\\x7f)\"\n", true);
     same("not UTF-8", "[StartUp]\nA=\xff\xfe\n", true);
     same("truncated UTF-8", "[StartUp]\nA=\xc3\n", true);
 
