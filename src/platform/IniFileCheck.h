@@ -11,10 +11,10 @@
 // that QSettings reads back as that text, or, when it has no usable key, by turning it into a
 // comment. A key line that would run on into blank lines only, or into the end of the file,
 // loses no key and is left as it is; a section name that runs on at all spoils the keys below
-// it and is always mended. Other hand
-// edits are only dropped when QSettings rewrites the file (comments, lines without "=",
-// repeated keys, text after ";", bytes that are not UTF-8, undecodable "@Variant(" values):
-// those call for a copy of the file before it is rewritten, nothing more.
+// it and is always mended. Other hand edits are only dropped when QSettings rewrites the file
+// (comments, lines without "=", repeated keys, text after ";", bytes that are not UTF-8,
+// undecodable "@Variant(" values, the final quote or backslash of a line left as it is): those
+// call for a copy of the file before it is rewritten, nothing more.
 namespace IniFileCheck {
 
 struct Result
