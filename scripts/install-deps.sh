@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Tarnwick need and that
 # this machine lacks. As root it installs them; otherwise it names the line to run.
+# Packages named as arguments are needed as well (scripts/proof.sh names its compiler).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
   desktop-file-utils dpkg-dev
+  "$@"
 )
 
 missing=()

@@ -1,6 +1,9 @@
 #include "IniFileCheck.h"
 #include "TestMain.h"
 
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // Which hand edits of a settings file would cost the user text or keys, and how run-on lines
@@ -15,6 +18,8 @@ private Q_SLOTS:
     void inspect();
     void mendedContentIsClean_data() { inspect_data(); }
     void mendedContentIsClean();
+    void mendedFileReadsAsWritten_data();
+    void mendedFileReadsAsWritten();
 };
 
 void TestIniFileCheck::inspect_data()
@@ -40,6 +45,10 @@ void TestIniFileCheck::inspect_data()
     same("windows line breaks", "[StartUp]\r\nA=1\r\nB=2\r\n", false);
     same("at forms QSettings keeps", "[StartUp]\nA=@Invalid()\nB=@ByteArray(x)\nC=@Home\n", false);
     same("non-ASCII", "[StartUp]\nA=Temp\xc3\xa9rature\n", false);
+    // A backslash before a final blank escapes the blank, not the line break.
+    same("backslash before a final space", "[StartUp]\nk=abc\\ \nnext=1\n", false);
+    same("backslash before a final tab", "[StartUp]\nk=abc\\\t\nnext=1\n", false);
+    same("backslash before final blanks, in quotes", "[StartUp]\nk=\"a\\  \"\nnext=1\n", false);
 
     // Dropped at the next rewrite, but no key lost.
     same("comment line", "; mine\n[StartUp]\nA=1\n", true);
@@ -51,7 +60,14 @@ void TestIniFileCheck::inspect_data()
     same("hash line", "[StartUp]\n# note\nA=1\n", true);
     same("repeated key", "[StartUp]\nA=1\nB=2\nA=3\n", true);
     same("repeated key, blanks differ", "[StartUp]\nA=1\n A =3\n", true);
+    // Would run on, but swallow nothing: QSettings drops the final quote or backslash.
+    same("open quote on the last line", "[StartUp]\nlast=\"x", true);
+    same("open quote on the last line, line break after", "[StartUp]\nlast=\"x\n", true);
+    same("open quote, only blank lines after", "[StartUp]\nlast=\"x\n\n  \n\t\n", true);
+    same("final backslash on the last line", "[StartUp]\nlast=x\\", true);
+    same("final backslash, a blank line after", "[StartUp]\nA=x\\\n  \nB=2\n", true);
     same("undecodable variant", "[StartUp]\nA=@Variant(\\0\\0\\0\\x7f)\n", true);
+    same("quoted undecodable variant", "[StartUp]\nA=\"@Variant(\\0\\0\\0\\x7f)\"\n", true);
     same("not UTF-8", "[StartUp]\nA=\xff\xfe\n", true);
     same("truncated UTF-8", "[StartUp]\nA=\xc3\n", true);
 
@@ -79,10 +95,25 @@ void TestIniFileCheck::inspect_data()
         << QByteArray("[StartUp]\n;#see \"manual\nB=2\n");
     QTest::newRow("quote in section is commented out")
         << QByteArray("[Start\"Up]\nB=2\n") << true << true << QByteArray(";[Start\"Up]\nB=2\n");
+    QTest::newRow("white-space key is commented out")
+        << QByteArray("[StartUp]\n\v\f=\"x\nB=2\n") << true << true
+        << QByteArray("[StartUp]\n;\v\f=\"x\nB=2\n");
+    QTest::newRow("section ending in a backslash before a blank line")
+        << QByteArray("[StartUp]\n[Other\\\n\nB=2\n") << true << true
+        << QByteArray("[StartUp]\n;[Other\\\n\nB=2\n");
+    QTest::newRow("section with an open quote on the last line")
+        << QByteArray("[StartUp]\nB=2\n[Oth\"er]") << true << true
+        << QByteArray("[StartUp]\nB=2\n;[Oth\"er]");
     QTest::newRow("empty key is commented out") << QByteArray("[StartUp]\n=\"x\nB=2\n") << true
                                                 << true << QByteArray("[StartUp]\n;=\"x\nB=2\n");
-    QTest::newRow("last line") << QByteArray("[StartUp]\nA=\"x") << true << true
-                               << QByteArray("[StartUp]\nA=\"\\\"x\"");
+    QTest::newRow("two run-on lines, the last swallows nothing")
+        << QByteArray("[StartUp]\nA=\"x\nB=\"y\n") << true << true
+        << QByteArray("[StartUp]\nA=\"\\\"x\"\nB=\"y\n");
+    QTest::newRow("value starting with @String(")
+        << QByteArray("[StartUp]\nk=@String(\")\nB=2\n") << true << true
+        << QByteArray("[StartUp]\nk=\"@@String(\\\")\"\nB=2\n");
+    QTest::newRow("value starting with @") << QByteArray("[StartUp]\nk=@\"\nB=2\n") << true << true
+                                           << QByteArray("[StartUp]\nk=\"@@\\\"\"\nB=2\n");
     QTest::newRow("two run-on lines")
         << QByteArray("[StartUp]\nA=\"x\nB=y\\\nC=3\n") << true << true
         << QByteArray("[StartUp]\nA=\"\\\"x\"\nB=\"y\\\\\"\nC=3\n");
@@ -110,6 +141,54 @@ void TestIniFileCheck::mendedContentIsClean()
     const IniFileCheck::Result twice = IniFileCheck::inspect(once.mended);
     QVERIFY(!twice.runsOn);
     QCOMPARE(twice.mended, once.mended);
+}
+
+void TestIniFileCheck::mendedFileReadsAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("text");
+
+    // Lines that run on into "B=2" below them, and the text QSettings must read after mending.
+    QTest::newRow("open quote") << QByteArray("A=\"x") << u"\"x"_qs;
+    QTest::newRow("final backslash") << QByteArray("A=C:\\") << u"C:\\"_qs;
+    QTest::newRow("backslashes and quotes") << QByteArray("A=a\\\"b\\") << u"a\\\"b\\"_qs;
+    QTest::newRow("@String(") << QByteArray("A=@String(\")") << u"@String(\")"_qs;
+    QTest::newRow("@ByteArray(") << QByteArray("A=@ByteArray(\"x)") << u"@ByteArray(\"x)"_qs;
+    QTest::newRow("@Variant(") << QByteArray("A=@Variant(\"\\0)") << u"@Variant(\"\\0)"_qs;
+    QTest::newRow("@Invalid()") << QByteArray("A=@Invalid()\"") << u"@Invalid()\""_qs;
+    QTest::newRow("a lone @") << QByteArray("A=@\"") << u"@\""_qs;
+    QTest::newRow("@@") << QByteArray("A=@@\"") << u"@@\""_qs;
+    QTest::newRow("list-like text") << QByteArray("A=1,2,\"3") << u"1,2,\"3"_qs;
+    QTest::newRow("semicolon") << QByteArray("A=\"x;y") << u"\"x;y"_qs;
+    QTest::newRow("non-ASCII") << QByteArray("A=\"Temp\xc3\xa9rature") << u"\"Temp\u00e9rature"_qs;
+}
+
+// QSettings is the judge: after mending, the run-on value reads back as the text the user wrote
+// and the key below it is there again.
+void TestIniFileCheck::mendedFileReadsAsWritten()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, text);
+
+    const QByteArray content = "[StartUp]\n" + line + "\nB=2\n";
+    const IniFileCheck::Result result = IniFileCheck::inspect(content);
+    QVERIFY(result.runsOn);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("mended.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(result.mended), result.mended.size());
+    file.close();
+
+    const QSettings settings(path, QSettings::IniFormat);
+    QCOMPARE(settings.status(), QSettings::NoError);
+    QCOMPARE(settings.allKeys().size(), 2);
+    const QVariant value = settings.value(QStringLiteral("StartUp/A"));
+    QCOMPARE(value.typeId(), QMetaType::QString);
+    QCOMPARE(value.toString(), text);
+    QCOMPARE(settings.value(QStringLiteral("StartUp/B")).toString(), u"2"_qs);
 }
 
 TARNWICK_TEST_MAIN(TestIniFileCheck)
