@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSlider>
 
 void frmMonitor::connectControls()
@@ -87,6 +88,13 @@ void frmMonitor::analogOutChange(AnalogOutputs::Output &output)
     setTimerEnabled(m_poll->Timer1, false);
     output.change(value);
     (first ? w.Label10 : w.Label11)->setText(AnalogOutputs::levelText(value));
-    SettingsAccess(m_store).save(first ? Keys::Aout1 : Keys::Aout2, output.pending());
+    if (!m_applyingStoredOutput)
+        SettingsAccess(m_store).save(first ? Keys::Aout1 : Keys::Aout2, output.pending());
     setTimerEnabled(m_poll->Timer1, true);
+}
+
+void frmMonitor::setAnalogOutFromStore(int output, int value)
+{
+    const QScopedValueRollback fromStore(m_applyingStoredOutput, true);
+    (output == 1 ? w.VScroll1 : w.VScroll2)->setValue(value);
 }

@@ -98,7 +98,7 @@ int MonitorHolders::analogOutValue(int output) const
 
 void MonitorHolders::setAnalogOutValue(int output, int value)
 {
-    (output == 1 ? m_window.w.VScroll1 : m_window.w.VScroll2)->setValue(value);
+    m_window.setAnalogOutFromStore(output, value);
 }
 
 QString MonitorHolders::mtrResponse() const

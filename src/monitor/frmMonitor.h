@@ -58,6 +58,12 @@ public:
 
     static QString portUnavailableMessage(const QString &port);
 
+    // Moves an analog output's slider (output 1 or 2) to a position the load-all read from
+    // the store: the readout and the value pending for the board follow as on the user's
+    // change, but the key is not written back, so a stored text the slider shows only
+    // approximately ("1e308", "-5", "12.0") stays as it was written.
+    void setAnalogOutFromStore(int output, int value);
+
     // Geometry in twips, as the stored settings and the views count it. The outer height
     // takes in the caption, menu and borders of the window.
     int outerHeight() const;
@@ -150,4 +156,5 @@ private:
     AnalogOutputs::Output m_output1{1};
     AnalogOutputs::Output m_output2{2};
     bool m_unloaded = false;
+    bool m_applyingStoredOutput = false;
 };

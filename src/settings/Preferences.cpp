@@ -68,6 +68,11 @@ void Preferences::took(KeyRef ref, const QString &stored, const QString &held)
         m_taken.insert(name, {stored, held});
 }
 
+void Preferences::tookNumber(KeyRef ref, const QString &stored, const QString &held)
+{
+    took(ref, NumberText::toDouble(stored) ? held : stored, held);
+}
+
 void Preferences::save(KeyRef ref, const QString &held)
 {
     const QString name = SettingsKeys::keyName(ref);
@@ -91,7 +96,7 @@ void Preferences::GetPreferences()
     const QString tempMode = read(key(Keys::TempMode));
     if (const auto state = checkState(tempMode))
         h.setTempMode(*state);
-    took(key(Keys::TempMode), tempMode, fromInteger(h.tempMode()));
+    tookNumber(key(Keys::TempMode), tempMode, fromInteger(h.tempMode()));
 
     for (int k = 0; k < SettingsKeys::inputCount; ++k) {
         const QString name = read(key(Keys::DigStatusName, k));
@@ -117,13 +122,13 @@ void Preferences::GetPreferences()
         const QString value = read(key(valueKey));
         if (const auto position = sliderPosition(value))
             h.setAnalogOutValue(output, *position);
-        took(key(valueKey), value, fromInteger(h.analogOutValue(output)));
+        tookNumber(key(valueKey), value, fromInteger(h.analogOutValue(output)));
     }
 
     const QString onTop = read(key(Keys::OnTop));
     if (const auto state = checkState(onTop))
         h.setOnTop(*state);
-    took(key(Keys::OnTop), onTop, fromInteger(h.onTop()));
+    tookNumber(key(Keys::OnTop), onTop, fromInteger(h.onTop()));
 
     // The port is left closed; opening it is the caller's business.
     SerialPort &port = h.serialPort();
@@ -131,7 +136,7 @@ void Preferences::GetPreferences()
         port.close();
     const QString portText = read(key(Keys::MeterComPort));
     port.setPortNumber(portNumberFromText(portText).value_or(0));
-    took(key(Keys::MeterComPort), portText, fromInteger(port.portNumber()));
+    tookNumber(key(Keys::MeterComPort), portText, fromInteger(port.portNumber()));
 
     h.setMtrResponse(read(key(Keys::MeterResponse)));
 
@@ -150,7 +155,7 @@ void Preferences::loadGeometry()
         const QString stored = read(key(which));
         if (const std::optional<float> twips = NumberText::toSingle(stored))
             (h.*set)(*twips);
-        took(key(which), stored, fromSingle((h.*get)()));
+        tookNumber(key(which), stored, fromSingle((h.*get)()));
     };
     apply(Keys::Height, &PreferenceHolders::setWindowHeight, &PreferenceHolders::windowHeight);
     apply(Keys::PositionLeft, &PreferenceHolders::setWindowLeft, &PreferenceHolders::windowLeft);
@@ -165,7 +170,7 @@ void Preferences::loadMeter(int m)
                       double (AGauge::*get)() const) {
         const QString stored = read(key(which, m));
         (gauge.*set)(stored);
-        took(key(which, m), stored, fromDouble((gauge.*get)()));
+        tookNumber(key(which, m), stored, fromDouble((gauge.*get)()));
     };
 
     const QString scaleMin = read(key(Keys::ScaleMinGauge, m));
@@ -177,7 +182,7 @@ void Preferences::loadMeter(int m)
         gauge.setCurrentTickSet(set);
         gauge.setMinorTickCount(ticks);
     }
-    took(key(Keys::TicSubCountGauge, m), ticks, fromInteger(gauge.minorTickCount()));
+    tookNumber(key(Keys::TicSubCountGauge, m), ticks, fromInteger(gauge.minorTickCount()));
 
     const QString caption = read(key(Keys::CaptionGauge, m));
     gauge.setCaption(caption);
@@ -203,7 +208,7 @@ void Preferences::loadMeter(int m)
         number(band.stop, &AGauge::setAnnularEnd, &AGauge::annularEnd);
         const QString color = read(key(band.color, m));
         gauge.setAnnularColor(color);
-        took(key(band.color, m), color, fromInteger(gauge.annularColor()));
+        tookNumber(key(band.color, m), color, fromInteger(gauge.annularColor()));
     }
 }
 

@@ -13,11 +13,13 @@ class SettingsStore;
 // `GetPreferences`, the save-all `SaveSettings` and `GetMultiplier`. It also keeps the six
 // meter multiplier texts, which belong to no window and live as long as the program.
 //
-// A stored text the load could not apply as it stands (not a number, out of its holder's
-// range, or written in another form, like "5240.0") is remembered with what the holder
-// showed after the load. While the holder still shows that, the save-all writes the
-// stored text back unchanged: what the program did not understand it does not rewrite,
-// unless the user changes that setting.
+// A stored text the load could not read (text in a number's key, like "tall" or "12abc", or
+// a text its holder shows otherwise) is remembered with what the holder showed after the
+// load. While the holder still shows that, the save-all writes the stored text back
+// unchanged: what the program did not understand it does not rewrite, unless the user
+// changes that setting. A stored number, however written ("4.0", "1e3", "01", "300" for a
+// slider of 0..255), is written back by the number-to-text rule from what its holder
+// holds ("4", "1000", "1", "255").
 class Preferences
 {
 public:
@@ -43,6 +45,8 @@ private:
     QString read(KeyRef key) const;
     // Records how the holder took a stored text.
     void took(KeyRef key, const QString &stored, const QString &held);
+    // The same for a key that holds a number: only a text that reads as no number is kept.
+    void tookNumber(KeyRef key, const QString &stored, const QString &held);
     // Saves the holder's text, or the stored text it was loaded from while it is unchanged.
     void save(KeyRef key, const QString &held);
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -222,13 +223,20 @@ void MetersPage::Load()
     Text1->setText(g.caption());
     showBandsAndScale(g);
 
+    const QScopedValueRollback loading(m_loading, true);
     const SettingsAccess settings(m_store);
     setSlider(HScroll2, MeterValues::divisionsPosition(settings.read(Keys::TicSubCountGauge, 0),
                                                        g.minorTickCount()));
     setSlider(HScroll3, MeterValues::pollPeriodPosition(settings.read(Keys::MeterResponse)));
     Label6->setText(QString::number(HScroll3->value()));
     Label8->setText(m_monitor.preferences().mtr_multiplier(0));
-    setSlider(HScroll4, MeterValues::multiplierPosition(settings.read(Keys::Multiplier, 0)));
+    // The slider's reaction would store the multiplier in its own form (" 5" as "5", "1.234"
+    // as "1.23"): at load it runs only for a text already in that form, which it leaves as it
+    // is. Until the user moves the slider the stored text stays as written.
+    const QString multiplier = settings.read(Keys::Multiplier, 0);
+    MeterValues::SliderPosition position = MeterValues::multiplierPosition(multiplier);
+    position.exact = position.exact && MeterValues::multiplierText(position.value) == multiplier;
+    setSlider(HScroll4, position);
 }
 
 void MetersPage::Combo1_Click()
@@ -276,7 +284,8 @@ void MetersPage::HScroll3_Change()
 {
     m_monitor.setMtrResponse(QString::number(HScroll3->value()));
     Label6->setText(m_monitor.mtr_response());
-    m_monitor.preferences().SaveSettings();
+    if (!m_loading)
+        m_monitor.preferences().SaveSettings();
 }
 
 void MetersPage::colorClick(int band)

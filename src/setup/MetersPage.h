@@ -77,6 +77,9 @@ private:
     SettingsStore &m_store;
     ColorPicker &m_colors;
     int m_currentMeter = 0;
+    // True while Load fills the page: what it shows comes from the store, so the reactions
+    // it sets off write nothing back (a poll period moved at load runs no save-all).
+    bool m_loading = false;
     // The picker preselects the colour it gave last in this dialog's life.
     quint32 m_pickerColor = 0;
 };

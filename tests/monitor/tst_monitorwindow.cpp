@@ -1,5 +1,6 @@
 #include "AGauge.h"
 #include "MonitorFixture.h"
+#include "NumberText.h"
 #include "TestMain.h"
 #include "Twips.h"
 
@@ -252,7 +253,7 @@ private Q_SLOTS:
     }
 
     // Hand-edited values the load cannot use: the start always completes, the window can be
-    // used, and the stored text is left as it was.
+    // used, and the start leaves the stored text as it was.
     void unusableStoredValuesStillStart_data()
     {
         QTest::addColumn<int>("key");
@@ -292,9 +293,13 @@ private Q_SLOTS:
         QVERIFY(w.outerHeight() >= 1440 && w.outerHeight() <= 8390);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY2(screen.intersects(QRect(w.pos(), QSize(120, 40))), "reachable");
-        if (!text.isEmpty()) { // the empty text is seeded again at start
+        if (!text.isEmpty()) {                      // the empty text is seeded again at start
+            QCOMPARE(f.stored(which, index), text); // the start rewrites nothing
             w.close();
-            QCOMPARE(f.stored(which, index), text);
+            // The save-all at the end writes a number by the rule from what its holder holds;
+            // a text that reads as no number stays as it was.
+            if (!NumberText::toDouble(text))
+                QCOMPARE(f.stored(which, index), text);
         }
     }
 };
