@@ -42,12 +42,12 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, int 
     return widget;
 }
 
-// A check box of 255 x 255 twips: the box alone shows, its label stands beside it.
-QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &accessible, int left,
-                    int top)
+// A check box of 255 x 255 twips: the box alone shows, its label stands beside it. The
+// label is the box's buddy, so assistive technology names the box by the label's text.
+QCheckBox *checkBox(QWidget *parent, const QString &name, QLabel *label, int left, int top)
 {
     auto *box = place(new QCheckBox(parent), name, left, top, 255, 255);
-    box->setAccessibleName(accessible);
+    label->setBuddy(box);
     return box;
 }
 
@@ -175,6 +175,9 @@ MonitorWidgets build(QWidget *client)
     w.Label12 = label(client, QStringLiteral("Label12"), QStringLiteral("Out 2"), 11040, 1920, 780,
                       480, Qt::AlignHCenter | Qt::AlignTop);
     w.Label12->setWordWrap(true);
+    // Each output's name labels its slider, for assistive technology too, as it changes.
+    w.Label9->setBuddy(w.VScroll1);
+    w.Label12->setBuddy(w.VScroll2);
 
     // Readouts.
     w.LabelFreq = readout(client, QStringLiteral("LabelFreq"), 5280, 1095);
@@ -183,13 +186,13 @@ MonitorWidgets build(QWidget *client)
     // Option row.
     w.Label7 = label(client, QStringLiteral("Label7"), QStringLiteral("Deg C"), 7335, 2400, 540,
                      255, Qt::AlignRight | Qt::AlignVCenter);
-    w.Check4 = checkBox(client, QStringLiteral("Check4"), w.Label7->text(), 7920, 2400);
+    w.Check4 = checkBox(client, QStringLiteral("Check4"), w.Label7, 7920, 2400);
     w.Label8 = label(client, QStringLiteral("Label8"), QStringLiteral("On Top"), 8280, 2400, 660,
                      255, Qt::AlignRight | Qt::AlignVCenter);
-    w.chkOnTop = checkBox(client, QStringLiteral("chkOnTop"), w.Label8->text(), 9000, 2400);
+    w.chkOnTop = checkBox(client, QStringLiteral("chkOnTop"), w.Label8, 9000, 2400);
     w.Label3 = label(client, QStringLiteral("Label3"), QStringLiteral("WDT"), 9360, 2400, 540, 255,
                      Qt::AlignRight | Qt::AlignVCenter);
-    w.chkWDT = checkBox(client, QStringLiteral("chkWDT"), w.Label3->text(), 9960, 2400);
+    w.chkWDT = checkBox(client, QStringLiteral("chkWDT"), w.Label3, 9960, 2400);
     w.Label1 = label(client, QStringLiteral("Label1"), QStringLiteral("Connect"), 10380, 2400, 840,
                      255, Qt::AlignRight | Qt::AlignVCenter);
     w.Picture2 =
@@ -197,6 +200,9 @@ MonitorWidgets build(QWidget *client)
     w.Picture5 =
         lamp(client, QStringLiteral("Picture5"), LinkText::lampColor(LinkState::State::Live));
     w.Picture5->hide();
+    // Both lamps are named by the caption beside them; their description is the link's state.
+    for (LinkLamp *linkLamp : {w.Picture2, w.Picture5})
+        linkLamp->setAccessibleName(w.Label1->text());
 
     // Inputs: two columns of four lamps.
     w.Frame4 = place(new QGroupBox(QStringLiteral("Input Status"), client),
@@ -232,9 +238,12 @@ MonitorWidgets build(QWidget *client)
 
     // Debug strip.
     w.Text1 = place(new QLineEdit(client), QStringLiteral("Text1"), 240, 7200, 2055, 285);
-    for (int i = 0; i < 6; ++i)
+    w.Text1->setAccessibleName(QStringLiteral("Relay list"));
+    for (int i = 0; i < 6; ++i) {
         w.Text2[i] =
             place(new QLineEdit(client), indexed("Text2", i), 2400 + 720 * i, 7200, 660, 285);
+        w.Text2[i]->setAccessibleName(QStringLiteral("Field %1").arg(i + 1));
+    }
     w.Command1 = place(new QPushButton(QStringLiteral("Cmd"), client), QStringLiteral("Command1"),
                        6840, 7200, 615, 285);
     return w;

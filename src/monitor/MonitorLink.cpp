@@ -2,6 +2,7 @@
 // values on display are old.
 #include "LinkLamp.h"
 #include "LinkText.h"
+#include "MonitorAccessibility.h"
 #include "PortPaths.h"
 #include "SerialPort.h"
 #include "frmMonitor.h"
@@ -46,4 +47,5 @@ void frmMonitor::showLinkState()
     for (QWidget *widget : {static_cast<QWidget *>(w.Picture5), static_cast<QWidget *>(w.Picture2),
                             static_cast<QWidget *>(w.Label1)})
         widget->setToolTip(tip);
+    MonitorAccessibility::describeLink(w, tip);
 }
