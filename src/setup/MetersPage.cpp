@@ -53,6 +53,12 @@ QScrollBar *slider(const char *name, MeterValues::SliderRange range, int pageSte
     bar->setPageStep(pageStep);
     bar->setValue(position);
     bar->setAccessibleName(accessibleName);
+    // A scroll bar takes no focus of its own; these are the page's only way to set the
+    // value, so the keyboard reaches them (Tab, then the arrow and page keys).
+    bar->setFocusPolicy(Qt::StrongFocus);
+    // A scroll bar's keys run as for scrolling a view (Right lowers the value); as a value
+    // control, Right, Up and Page Up raise it, as on a slider.
+    bar->setInvertedControls(false);
     return bar;
 }
 

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -32,6 +33,10 @@ frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
     setObjectName(QStringLiteral("frmSetup"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
+    // The title bar carries no text. Qt fills an empty native title with the application's
+    // name, so the native window gets a single blank instead; the widget's title stays empty.
+    create();
+    windowHandle()->setTitle(QStringLiteral(" "));
     resize(Twips::toPixels(clientWidth), Twips::toPixels(clientHeight));
 
     SSTab1 = new QTabWidget(this);

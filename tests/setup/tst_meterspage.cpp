@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -465,6 +466,45 @@ private Q_SLOTS:
         QCOMPARE(f.field<QScrollBar>(u"HScroll4"_s)->value(), position);
         QCOMPARE(f.field<QLabel>(u"Label8"_s)->text(), shown);
         QCOMPARE(f.stored(Keys::Multiplier, 0), storedAfter);
+    }
+
+    // Without a mouse: Tab reaches each slider of the page, and the arrow and page keys move
+    // it by its small and large step.
+    void slidersTakeKeyboardFocus_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("arrowStep");
+        QTest::addColumn<int>("pageStep");
+        QTest::newRow("Divisions") << u"HScroll2"_s << 4 << 1 << 1;
+        QTest::newRow("Multiplier") << u"HScroll4"_s << 100 << 1 << 10;
+        QTest::newRow("Poll Rate") << u"HScroll3"_s << 200 << 10 << 100;
+    }
+    void slidersTakeKeyboardFocus()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, from);
+        QFETCH(int, arrowStep);
+        QFETCH(int, pageStep);
+        MetersFixture f;
+        f.field<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(1);
+        QVERIFY(QTest::qWaitForWindowActive(f.dialog()));
+        QScrollBar *bar = f.slider(name);
+        QCOMPARE(bar->value(), from);
+
+        f.meterList()->setFocus();
+        QVERIFY(QTest::qWaitFor([&] { return f.meterList()->hasFocus(); }, 5000));
+        // Tab through the page's controls until the slider has the focus.
+        for (int press = 0; press < 40 && !bar->hasFocus(); ++press)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(bar->hasFocus());
+
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->value(), from + arrowStep);
+        QTest::keyClick(bar, Qt::Key_PageUp);
+        QCOMPARE(bar->value(), from + arrowStep + pageStep);
+        QTest::keyClick(bar, Qt::Key_Left);
+        QCOMPARE(bar->value(), from + pageStep);
     }
 
     void tickCountOutOfRangeIsKept()

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +53,9 @@ private Q_SLOTS:
         QVERIFY(dialog->isWindow());
         QCOMPARE(dialog->parentWidget(), nullptr);
         QVERIFY(dialog->windowTitle().isEmpty());
+        // Natively a blank: the platform fills an empty title with the application's name.
+        QVERIFY(dialog->windowHandle());
+        QCOMPARE(dialog->windowHandle()->title(), u" "_s);
         const Qt::WindowFlags flags = dialog->windowFlags();
         QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
