@@ -75,13 +75,21 @@ void setTextColor(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
+// Arial (Liberation Sans on Linux) at a size given in twips (20 twips to the point): sized
+// in the same logical pixels as the layout, it keeps its place whatever the desktop's font
+// and dots per inch, and Qt scales both alike for dense screens.
+QFont designFont(int twips)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(Twips::toPixels(twips));
+    return font;
+}
+
 QLabel *readout(QWidget *parent, const QString &name, int left, int width)
 {
     auto *widget =
         label(parent, name, QStringLiteral("0"), left, 2280, width, 495, Qt::AlignCenter);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(18);
-    widget->setFont(font);
+    widget->setFont(designFont(360)); // 18 pt
     setTextColor(widget, BgrColor::toColor(MonitorLayout::readoutTextColor));
     MonitorLayout::setBackColor(widget, MonitorLayout::readoutBackColor);
     return widget;
@@ -146,6 +154,8 @@ MonitorWidgets build(QWidget *client)
 {
     MonitorWidgets w;
     client->setFixedSize(Twips::toPixels(clientWidth), Twips::toPixels(extentHeight));
+    // The layout was drawn for an 8 pt font; a larger desktop font would clip the captions.
+    client->setFont(designFont(160));
 
     // Macros: eight rows of four.
     w.Frame6 = place(new QGroupBox(QStringLiteral("Macros"), client), QStringLiteral("Frame6"), 240,
