@@ -18,7 +18,8 @@ if dpkg-query -W -f='${Status}' tarnwick 2>/dev/null | grep -q 'install ok insta
   exit 1
 fi
 
-"$root/scripts/install-deps.sh"
+# The package checks need lintian, appstreamcli and man beyond what the build needs.
+"$root/scripts/install-deps.sh" lintian appstream man-db
 
 echo "== Building the package in $build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
@@ -32,6 +33,18 @@ deb=${debs[0]}
 echo "== $(basename "$deb")"
 dpkg-deb --field "$deb" Package Version Architecture Section Depends
 dpkg-deb --contents "$deb" | awk '{print "   " $NF}' | grep -v '/$'
+
+echo "== lintian (no errors or warnings allowed)"
+# --fail-on warning: any error or warning fails the check; info tags are only shown.
+lintian --fail-on error,warning --info "$deb"
+echo "   lintian passed"
+echo "== AppStream metainfo"
+appstreamcli validate --no-net "$root/resources/org.example.Tarnwick.metainfo.xml"
+echo "== Manual pages"
+for page in tarnwick tarnwick-board; do
+  MANWIDTH=80 man -l "$build/packaging/$page.1.gz" >/dev/null
+  echo "   $page(1) renders"
+done
 
 work=$(mktemp -d -t tarnwick-package.XXXXXX)
 pids=()
@@ -59,6 +72,9 @@ desktop=/usr/share/applications/tarnwick.desktop
 desktop-file-validate "$desktop"
 echo "   $desktop is valid"
 for file in /usr/bin/tarnwick /usr/bin/tarnwick-board \
+            /usr/share/doc/tarnwick/copyright /usr/share/doc/tarnwick/changelog.gz \
+            /usr/share/man/man1/tarnwick.1.gz /usr/share/man/man1/tarnwick-board.1.gz \
+            /usr/share/metainfo/org.example.Tarnwick.metainfo.xml \
             /usr/share/icons/hicolor/scalable/apps/tarnwick.svg \
             /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/tarnwick.png; do
   [[ -f $file ]] || { echo "missing: $file" >&2; exit 1; }
