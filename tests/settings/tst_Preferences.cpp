@@ -111,6 +111,19 @@ struct Fixture
 
 using Band = std::tuple<double, double, quint32>;
 
+// What a key holds after a start with `text` stored in it (index 0 of an indexed key) and a
+// save-all.
+QString savedAfterLoad(SettingsKey key, const QString &text)
+{
+    const int index = SettingsKeys::row(key).range == KeyRange::None ? -1 : 0;
+    Fixture f;
+    f.seed();
+    f.preset(key, text, index);
+    f.preferences.GetPreferences();
+    f.preferences.SaveSettings();
+    return f.stored(key, index);
+}
+
 // The save-all's order, written out independently of the code under test.
 QStringList documentedSaveOrder()
 {
@@ -327,14 +340,7 @@ private Q_SLOTS:
     {
         QFETCH(int, key);
         QFETCH(QString, text);
-        const auto which = SettingsKey(key);
-        const int index = SettingsKeys::row(which).range == KeyRange::None ? -1 : 0;
-        Fixture f;
-        f.seed();
-        f.preset(which, text, index);
-        f.preferences.GetPreferences();
-        f.preferences.SaveSettings();
-        QCOMPARE(f.stored(which, index), text);
+        QCOMPARE(savedAfterLoad(SettingsKey(key), text), text);
     }
 
     // A stored number, however it is written, is written back by the number-to-text rule
@@ -373,14 +379,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, text);
         QFETCH(QString, saved);
-        const auto which = SettingsKey(key);
-        const int index = SettingsKeys::row(which).range == KeyRange::None ? -1 : 0;
-        Fixture f;
-        f.seed();
-        f.preset(which, text, index);
-        f.preferences.GetPreferences();
-        f.preferences.SaveSettings();
-        QCOMPARE(f.stored(which, index), saved);
+        QCOMPARE(savedAfterLoad(SettingsKey(key), text), saved);
     }
 
     void userChangeReplacesWhatWasNotUnderstood()
