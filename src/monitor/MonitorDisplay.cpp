@@ -2,6 +2,7 @@
 #include "AGauge.h"
 #include "ColorButton.h"
 #include "LinkLamp.h"
+#include "MonitorAccessibility.h"
 #include "SerialPort.h"
 #include "StatusDecoders.h"
 #include "StatusFrame.h"
@@ -42,6 +43,8 @@ void frmMonitor::paintStatus(const QByteArray &frame)
     for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
         for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
             w.cmdRelay[bank][position]->setBackColor(tick.relays->banks[bank][position] ? on : off);
+    // What a screen reader announces follows the colours, and changes only with them.
+    MonitorAccessibility::describeLights(w, tick);
     if (!tick.meters)
         return;
     for (int m = 0; m < tick.meters->metersDecoded; ++m)
