@@ -1,5 +1,7 @@
 #include "PortProblem.h"
 
+#include "StaleLock.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <grp.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -32,11 +33,6 @@ QStringList lockNames(const QString &path)
     names << below.replace(u'/', u'_') << QFileInfo(path).fileName();
     names.removeDuplicates();
     return names;
-}
-
-bool isAlive(qint64 pid)
-{
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 // The first number in a lock file: Qt writes "pid\nname\nhost\n", UUCP "      1234\n".
@@ -80,7 +76,7 @@ qint64 lockHolder(const QString &device)
     for (const char *folder : lockFolders)
         for (const QString &name : lockNames(device)) {
             const QString file = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name;
-            if (const qint64 pid = lockFilePid(file); isAlive(pid))
+            if (const qint64 pid = lockFilePid(file); StaleLock::isProcessAlive(pid))
                 return pid;
         }
 #else

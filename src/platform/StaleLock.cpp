@@ -14,7 +14,15 @@
 
 namespace {
 
-bool isAlive(qint64 pid)
+// QLockFile writes its file in the call that creates it; an empty file younger than this may
+// be one being written right now.
+constexpr qint64 creationGraceMs = 200;
+
+} // namespace
+
+namespace StaleLock {
+
+bool isProcessAlive(qint64 pid)
 {
 #ifdef Q_OS_UNIX
     return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
@@ -23,14 +31,6 @@ bool isAlive(qint64 pid)
     return true; // never taken over where the process cannot be asked
 #endif
 }
-
-// QLockFile writes its file in the call that creates it; an empty file younger than this may
-// be one being written right now.
-constexpr qint64 creationGraceMs = 200;
-
-} // namespace
-
-namespace StaleLock {
 
 bool clear(const QString &path)
 {
@@ -41,7 +41,7 @@ bool clear(const QString &path)
     qint64 pid = 0;
     QString host, application;
     if (lock.getLockInfo(&pid, &host, &application)) {
-        if (host != QSysInfo::machineHostName() || isAlive(pid))
+        if (host != QSysInfo::machineHostName() || isProcessAlive(pid))
             return false;
     } else {
         const qint64 age = info.lastModified().msecsTo(QDateTime::currentDateTime());

@@ -15,4 +15,8 @@ namespace StaleLock {
 // true when a stale lock was removed.
 bool clear(const QString &path);
 
+// True when a process of this computer with that id is running (or exists but is not ours to
+// signal); false for ids below 1.
+bool isProcessAlive(qint64 pid);
+
 } // namespace StaleLock
