@@ -1,8 +1,11 @@
 #include "BoardState.h"
+#include "ChangingState.h"
+#include "StatusField.h"
 #include "TestMain.h"
 
 #include <QObject>
 #include <QTest>
+#include <vector>
 
 Q_DECLARE_METATYPE(BoardState)
 
@@ -250,6 +253,39 @@ private Q_SLOTS:
         BoardState state = sampleState();
         QCOMPARE(state.apply(frame), FrameKind::Unknown);
         QVERIFY(state == sampleState());
+    }
+
+    // The benchmark's load is only honest if no field of the frame repeats from one reply
+    // to the next, for as long as a run lasts.
+    void changingStateChangesEveryFieldEachStep()
+    {
+        BoardState base;
+        base.setAnalogOutput(1, quint8(13));
+        QByteArray previous = ChangingState::at(base, 0).statusFrame();
+        for (quint64 step = 1; step < 2000; ++step) {
+            const BoardState state = ChangingState::at(base, step);
+            QCOMPARE(state.analogOutput(1), std::optional<quint8>(13));
+            const QByteArray frame = state.statusFrame();
+            QCOMPARE(frame.size(), 70);
+            std::vector<std::pair<int, int>> fields; // 1-based start, width
+            for (const int start : StatusLayout::relayBankStart)
+                fields.emplace_back(start, StatusLayout::numberWidth);
+            for (const int start : StatusLayout::meterStart)
+                fields.emplace_back(start, StatusLayout::numberWidth);
+            fields.emplace_back(StatusLayout::inputsStart, StatusLayout::numberWidth);
+            fields.emplace_back(StatusLayout::temperatureStart, StatusLayout::numberWidth);
+            fields.emplace_back(StatusLayout::frequencyStart, StatusLayout::frequencyWidth);
+            for (const auto &[start, width] : fields) {
+                QVERIFY2(frame.mid(start - 1, width) != previous.mid(start - 1, width),
+                         qPrintable(QStringLiteral("step %1, field at %2: %3")
+                                        .arg(step)
+                                        .arg(start)
+                                        .arg(QString::fromLatin1(frame))));
+            }
+            for (int channel = 0; channel < BoardState::meterCount; ++channel)
+                QVERIFY(state.meter(channel) >= 0 && state.meter(channel) <= 255);
+            previous = frame;
+        }
     }
 };
 

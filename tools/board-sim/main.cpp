@@ -2,6 +2,7 @@
 // panel's port COM<n>, answers the panel's frames and takes commands on standard input.
 
 #include "BoardConsole.h"
+#include "ChangingState.h"
 #include "FrameText.h"
 #include "PtyBoard.h"
 #include "QuitSignals.h"
@@ -59,7 +60,12 @@ int main(int argc, char *argv[])
         QStringLiteral("ms"), QString::number(PtyBoard::defaultReplyDelay));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not print received frames."));
-    parser.addOptions({portOption, delayOption, quietOption});
+    const QCommandLineOption changingOption(
+        QStringLiteral("changing"),
+        QStringLiteral("Change every reported field before each status reply (relays and inputs "
+                       "alternate 0x55/0xAA, meters sweep, temperature and frequency step): the "
+                       "load the whole-program benchmark measures."));
+    parser.addOptions({portOption, delayOption, quietOption, changingOption});
     parser.process(app);
 
     bool ok = false;
@@ -91,6 +97,13 @@ int main(int argc, char *argv[])
     if (!quiet) {
         QObject::connect(&board, &PtyBoard::frameReceived, &app, [](const QByteArray &frame) {
             printLine(timestamp() + QStringLiteral("  ") + frameLine(frame));
+        });
+    }
+
+    if (parser.isSet(changingOption)) {
+        quint64 step = 0;
+        QObject::connect(&board, &PtyBoard::statusRequested, &app, [&board, &step] {
+            board.setState(ChangingState::at(board.state(), step++));
         });
     }
 

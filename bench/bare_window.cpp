@@ -1,0 +1,52 @@
+// The floor the whole-program benchmark measures Tarnwick against: a bare Qt window of the
+// panel's size with the panel's poll timer (first tick 100 ms after the window is made,
+// then one a poll period) and, given a port, the same status request written each tick and
+// the reply read. Nothing is decoded or drawn beyond the empty window.
+//
+//   bare_window [--port PATH] [--interval MS]
+#include "CommandFrames.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSerialPort>
+#include <QTimer>
+#include <QWidget>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Serial port"),
+                                        QStringLiteral("path"));
+    const QCommandLineOption intervalOption(QStringLiteral("interval"),
+                                            QStringLiteral("Poll period"), QStringLiteral("ms"),
+                                            QStringLiteral("200"));
+    parser.addOptions({portOption, intervalOption});
+    parser.process(app);
+
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("bare window"));
+    window.resize(790, 302); // the monitor's Normal view at 96 dpi
+
+    QSerialPort port;
+    if (parser.isSet(portOption)) {
+        port.setPortName(parser.value(portOption));
+        port.setBaudRate(QSerialPort::Baud19200);
+        if (!port.open(QIODevice::ReadWrite))
+            qWarning("bare_window: cannot open %s", qPrintable(parser.value(portOption)));
+    }
+
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(100);
+    QObject::connect(&timer, &QTimer::timeout, &app, [&] {
+        timer.setInterval(parser.value(intervalOption).toInt());
+        if (port.isOpen()) {
+            port.write(CommandFrames::statusRequest());
+            port.readAll();
+        }
+    });
+    timer.start();
+    window.show();
+    return QApplication::exec();
+}
