@@ -26,7 +26,6 @@ import os
 import re
 import select
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
@@ -34,58 +33,9 @@ import tempfile
 import time
 from pathlib import Path
 
+from benchrig import Board, stop, virtual_display, write_settings
+
 ROOT = Path(__file__).resolve().parent.parent
-
-
-class Board:
-    """tarnwick-board on a pty, linked as COM1 of `config`; its stdout is read as it comes."""
-
-    def __init__(self, exe, config, changing):
-        args = [str(exe), "--port", "1"] + (["--changing"] if changing else [])
-        env = dict(os.environ, XDG_CONFIG_HOME=str(config))
-        self.proc = subprocess.Popen(args, env=env, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                     text=True, bufsize=1)
-        self.link = None
-        self.requests = []  # monotonic arrival time of each status request line
-        while self.link is None:
-            line = self.proc.stdout.readline()
-            if not line:
-                raise RuntimeError("tarnwick-board did not start")
-            m = re.match(r"link\s+(\S+)", line)
-            if m:
-                self.link = m.group(1)
-
-    def poll(self, timeout):
-        """Reads what the board printed within `timeout` s; records status requests."""
-        ready, _, _ = select.select([self.proc.stdout], [], [], max(0.0, timeout))
-        if not ready:
-            return False
-        line = self.proc.stdout.readline()
-        if "status request" in line:
-            self.requests.append(time.monotonic())
-        return True
-
-    def wait_requests(self, count, timeout):
-        deadline = time.monotonic() + timeout
-        while len(self.requests) < count:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise RuntimeError(f"only {len(self.requests)} of {count} status requests seen")
-            self.poll(left)
-
-    def stop(self):
-        stop(self.proc)
-
-
-def stop(proc):
-    if proc.poll() is None:
-        proc.send_signal(signal.SIGTERM)
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
 
 
 class Subject:
@@ -96,11 +46,7 @@ class Subject:
         self.name, self.exe, self.bare, self.interval = name, Path(exe), bare, interval
 
     def config(self, folder):
-        folder.mkdir(parents=True, exist_ok=True)
-        ini = folder / "Tarnwick" / "Tarnwick.ini"
-        ini.parent.mkdir(parents=True, exist_ok=True)
-        ini.write_text(f"[StartUp]\nMeter-ComPort=1\nMeter%20Response={self.interval}\n")
-        return folder
+        return write_settings(folder, **{"Meter-ComPort": 1, "Meter_Response": self.interval})
 
     def argv(self, board):
         if self.bare:
@@ -130,9 +76,11 @@ def percentile(values, p):
 
 
 def start(subject, board, config, env, prefix=()):
+    """Starts the subject; what it prints goes to program.log in its settings folder."""
     env = dict(env, XDG_CONFIG_HOME=str(config))
+    log = open(config / "program.log", "w")
     return subprocess.Popen(list(prefix) + subject.argv(board), env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            stdout=log, stderr=subprocess.STDOUT)
 
 
 def steady(subject, args, env, work, changing):
@@ -164,57 +112,64 @@ def steady(subject, args, env, work, changing):
             "share": 100.0 * cpu / 1e9 / wall, "rss": rss / 1024.0, "ticks": len(ticks)}
 
 
-def instructions(subject, args, env, work):
+def instructions(subject, args, env, work, changing):
     """Instructions per tick under callgrind, collection on only while `args.ticks` ticks
-    pass with the link up."""
-    config = subject.config(work / f"{subject.name}-callgrind")
-    board = Board(args.board, config, True)
-    out = work / f"{subject.name}.callgrind"
+    pass with the link up. The profile is kept in --keep, when given."""
+    config = subject.config(work / f"{subject.name}-callgrind-{int(changing)}")
+    board = Board(args.board, config, changing)
+    out = (Path(args.keep) if args.keep else work) / f"{subject.name}-{int(changing)}.callgrind"
     prefix = ["valgrind", "--tool=callgrind", "--instr-atstart=no",
               f"--callgrind-out-file={out}"]
     proc = start(subject, board, config, env, prefix)
     try:
         board.wait_requests(6, 120)
         subprocess.run(["callgrind_control", "-i", "on", str(proc.pid)], check=True,
-                       stdout=subprocess.DEVNULL)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         first = len(board.requests)
         board.wait_requests(first + args.ticks, 60 + args.ticks * 5)
         subprocess.run(["callgrind_control", "-i", "off", str(proc.pid)], check=True,
-                       stdout=subprocess.DEVNULL)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         ticks = len(board.requests) - first
     finally:
         stop(proc)
         board.stop()
     text = out.read_text(errors="replace")
-    m = re.search(r"^summary:\s+(\d+)", text, re.M) or re.search(r"^totals:\s+(\d+)", text, re.M)
+    # "summary" counts from the start, when collection was still off; "totals" is what we want.
+    m = re.search(r"^totals:\s+(\d+)", text, re.M)
     return int(m.group(1)) / ticks if m else float("nan")
 
 
 class MapWatch:
-    """Reports MapNotify events of the root window's children (xev), as they come."""
+    """Reports MapNotify events of managed children of the root window (xev), as they come.
+    xev ends an event's last line only when it prints the next event, so its output is read
+    as raw bytes, not lines."""
+
+    EVENT = re.compile(rb"MapNotify event[^\n]*\n[^\n]*override NO")
 
     def __init__(self, env):
         self.proc = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=env,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                     text=True, bufsize=1)
-        time.sleep(0.3)  # xev selects its events before printing anything to wait on
-        self.drain(0.0)
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.buffer = b""
+        time.sleep(0.3)  # xev selects its events before it prints anything to wait on
+        self.next_map(0.0)
 
-    def drain(self, timeout):
-        maps = []
+    def next_map(self, timeout):
+        """The arrival time of the next map within `timeout` s, or None."""
         deadline = time.monotonic() + timeout
         while True:
+            m = self.EVENT.search(self.buffer)
+            if m:
+                self.buffer = self.buffer[m.end():]
+                return time.monotonic()
             ready, _, _ = select.select([self.proc.stdout], [], [],
                                         max(0.0, deadline - time.monotonic()))
             if not ready:
-                return maps
-            line = self.proc.stdout.readline()
-            if line.startswith("MapNotify"):
-                self.pending = True
-            elif getattr(self, "pending", False) and "override NO" in line:
-                self.pending = False
-                maps.append(time.monotonic())
-                return maps
+                return None
+            self.buffer += os.read(self.proc.stdout.fileno(), 65536)
+
+    def forget(self):
+        while self.next_map(0.0) is not None:
+            pass
 
     def stop(self):
         stop(self.proc)
@@ -224,38 +179,18 @@ def startup(subject, args, env, work, watch, index):
     """Exec to the window's map and exec to the first decoded frame, once."""
     config = subject.config(work / f"{subject.name}-start-{index}")
     board = Board(args.board, config, True)
-    watch.drain(0.0)
+    watch.forget()
     began = time.monotonic()
     proc = start(subject, board, config, env)
     try:
-        maps = watch.drain(10.0)
+        mapped_at = watch.next_map(10.0)
         board.wait_requests(2, 30)
-        mapped = (maps[0] - began) * 1000 if maps else float("nan")
+        mapped = (mapped_at - began) * 1000 if mapped_at else float("nan")
         first_frame = (board.requests[1] - began) * 1000
     finally:
         stop(proc)
         board.stop()
     return mapped, first_frame
-
-
-def virtual_display(work, window_manager):
-    fd_read, fd_write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(fd_write), "-screen", "0", "1280x800x24",
-                             "-nolisten", "tcp"], pass_fds=(fd_write,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(fd_write)
-    number = os.read(fd_read, 16).decode().strip()
-    os.close(fd_read)
-    if not number.isdigit():
-        raise RuntimeError("Xvfb did not start")
-    env = dict(os.environ, DISPLAY=f":{number}", QT_QPA_PLATFORM="xcb")
-    env.pop("WAYLAND_DISPLAY", None)
-    procs = [xvfb]
-    if window_manager and shutil.which("openbox"):
-        procs.insert(0, subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL))
-        time.sleep(0.5)
-    return env, procs
 
 
 def main():
@@ -268,6 +203,7 @@ def main():
     parser.add_argument("--pairs", type=int, default=8, help="start-up rounds (8)")
     parser.add_argument("--no-window-manager", action="store_true")
     parser.add_argument("--skip", default="", help="comma list of: callgrind,cpu,start")
+    parser.add_argument("--keep", help="a folder to keep the callgrind profiles in")
     args = parser.parse_args()
     build = Path(args.build)
     args.board = build / "tools/board-sim/tarnwick-board"
@@ -284,7 +220,8 @@ def main():
     try:
         if "callgrind" not in skip:
             for s in subjects:
-                rows[s.name]["instructions"] = instructions(s, args, env, work)
+                rows[s.name]["instructions"] = instructions(s, args, env, work, True)
+                rows[s.name]["instructions idle"] = instructions(s, args, env, work, False)
         if "cpu" not in skip:
             for s in subjects:
                 rows[s.name]["busy"] = steady(s, args, env, work, True)
@@ -302,6 +239,10 @@ def main():
                 maps, frames = zip(*starts[s.name])
                 rows[s.name]["map"] = statistics.median(maps)
                 rows[s.name]["frame"] = statistics.median(frames)
+    except Exception:
+        for log in sorted(work.glob("*/program.log")):
+            print(f"--- {log}:\n" + log.read_text(errors="replace")[:3000], file=sys.stderr)
+        raise
     finally:
         for proc in display:
             stop(proc)
@@ -342,6 +283,7 @@ def report(subjects, rows, args):
     print("| figure | " + " | ".join(names) + " |")
     print("|---|" + "---|" * len(names))
     line("instructions per tick, every field changing", get("instructions"), "{:,.0f}")
+    line("instructions per tick, nothing changing", get("instructions idle"), "{:,.0f}")
     line("CPU per tick p50, every field changing (ms)", get("busy", "p50"), "{:.3f}")
     line("CPU per tick p99, every field changing (ms)", get("busy", "p99"), "{:.3f}")
     line("CPU share while polling (% of a core)", get("busy", "share"), "{:.2f}")

@@ -1,6 +1,7 @@
 #include "MonitorAccessibility.h"
 
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "LinkLamp.h"
 #include "MonitorLayout.h"
 

@@ -1,5 +1,6 @@
 // How the monitor window shows each complete status frame.
 #include "AGauge.h"
+#include "LampLabel.h"
 #include "ColorButton.h"
 #include "LinkLamp.h"
 #include "MonitorAccessibility.h"
@@ -37,7 +38,7 @@ void frmMonitor::paintStatus(const QByteArray &frame)
     // flickers through the off colour.
     const quint32 on = onColor(), off = offColor();
     for (int k = 0; k < StatusDecoders::inputCount; ++k)
-        MonitorLayout::setBackColor(w.LblStatus[k], tick.inputs.lamps[k] ? on : off);
+        w.LblStatus[k]->setBackColor(tick.inputs.lamps[k] ? on : off);
     if (!tick.relays)
         return;
     for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)

@@ -1,6 +1,7 @@
 #include "MonitorHolders.h"
 
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "frmMonitor.h"
 
 #include <QCheckBox>

@@ -3,6 +3,7 @@
 #include "AGauge.h"
 #include "BgrColor.h"
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "CommandFrames.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
@@ -137,11 +138,17 @@ void showValuesStale(MonitorWidgets &w, bool stale)
 
 unsigned backColor(const QWidget *widget)
 {
+    if (const auto *lampLabel = qobject_cast<const LampLabel *>(widget))
+        return lampLabel->backColor();
     return BgrColor::fromColor(widget->palette().color(QPalette::Window));
 }
 
 void setBackColor(QWidget *widget, unsigned bgr)
 {
+    if (auto *lampLabel = qobject_cast<LampLabel *>(widget)) {
+        lampLabel->setBackColor(bgr);
+        return;
+    }
     widget->setAutoFillBackground(true);
     if (backColor(widget) == bgr)
         return;
@@ -218,10 +225,10 @@ MonitorWidgets build(QWidget *client)
     w.Frame4 = place(new QGroupBox(QStringLiteral("Input Status"), client),
                      QStringLiteral("Frame4"), 5280, 2760, 2055, 1680);
     for (int k = 0; k < 8; ++k) {
-        auto *lampLabel =
-            label(w.Frame4, indexed("LblStatus", k), QStringLiteral("Input %1").arg(k + 1),
-                  120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255, Qt::AlignCenter);
-        MonitorLayout::setBackColor(lampLabel, designColor);
+        auto *lampLabel = place(
+            new LampLabel(QStringLiteral("Input %1").arg(k + 1), designColor, w.Frame4),
+            indexed("LblStatus", k), 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255);
+        lampLabel->setAlignment(Qt::AlignCenter);
         keepTextWhenDisabled(lampLabel);
         w.LblStatus[k] = lampLabel;
     }

@@ -4,6 +4,7 @@
 
 class AGauge;
 class ColorButton;
+class LampLabel;
 class LinkLamp;
 class QCheckBox;
 class QGroupBox;
@@ -50,7 +51,7 @@ struct MonitorWidgets
 
     // Inputs
     QGroupBox *Frame4 = nullptr;
-    std::array<QLabel *, 8> LblStatus{};
+    std::array<LampLabel *, 8> LblStatus{};
 
     // Relays: banks A-D in Frame3, E-H in Frame1; [bank][position].
     QGroupBox *Frame3 = nullptr;
@@ -90,7 +91,7 @@ inline constexpr unsigned readoutBackColor = 32768; // RGB(0,128,0)
 // Builds every element on the client widget at its place, with its design caption.
 MonitorWidgets build(QWidget *client);
 
-// The back colour of a lamp label, 0x00BBGGRR.
+// The back colour of a lamp or readout label, 0x00BBGGRR.
 unsigned backColor(const QWidget *widget);
 void setBackColor(QWidget *widget, unsigned bgr);
 

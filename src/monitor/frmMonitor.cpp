@@ -5,6 +5,7 @@
 #include "ColorButton.h"
 #include "HelpPages.h"
 #include "HelpViewer.h"
+#include "LampLabel.h"
 #include "MessageBox.h"
 #include "MonitorDialogs.h"
 #include "NumberText.h"

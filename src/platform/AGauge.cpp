@@ -80,6 +80,7 @@ constexpr int maximumMajorIntervals = 12;
 
 constexpr qreal needleTip = 86.0;
 constexpr qreal needleTail = 10.0;
+constexpr qreal needleHalfWidth = 2.2;
 constexpr qreal hubRadius = 7.0;
 
 constexpr qreal labelPixels = 18.0;
@@ -306,9 +307,64 @@ void AGauge::setNeedleValue(double value)
 {
     if (sameNumber(value, m_needleValue))
         return;
+    // Only where the old needle was and the new one goes is painted again: everything else
+    // of the dial is as it was.
+    const QRegion before = needleRegion(m_needleValue);
     m_needleValue = value;
-    update();
+    update(before | needleRegion(m_needleValue));
     describe();
+}
+
+AGauge::NeedlePose AGauge::needlePose(double value) const
+{
+    NeedlePose pose;
+    if (std::isnan(value))
+        return pose;
+    double f = 0.0;
+    if (GaugeScale::isUsable(m_scaleMin, m_scaleMax)) {
+        f = GaugeScale::fraction(value, m_scaleMin, m_scaleMax);
+        if (value < m_scaleMin)
+            pose.pinned = NeedlePose::AtStart;
+        else if (value > m_scaleMax)
+            pose.pinned = NeedlePose::AtEnd;
+    }
+    pose.shown = true;
+    pose.degrees = degreesAt(f);
+    return pose;
+}
+
+QRegion AGauge::needleRegion(double value) const
+{
+    // The needle is long and thin: a few boxes along it cover it far more closely than one
+    // box around it. The hub and a pinned needle's mark are boxed too; a pixel of margin
+    // takes the antialiased edges.
+    const QTransform transform = logicalTransform();
+    const auto box = [&transform](const QRectF &logical) {
+        return transform.mapRect(logical).toAlignedRect().adjusted(-2, -2, 2, 2);
+    };
+    QRegion region(box(circle(hubRadius)));
+    const NeedlePose pose = needlePose(value);
+    if (!pose.shown)
+        return region;
+    const QPointF tip = polar(pose.degrees, needleTip);
+    const QPointF tail = polar(pose.degrees + 180.0, needleTail);
+    constexpr int pieces = 6;
+    for (int i = 0; i < pieces; ++i) {
+        const QPointF from = tail + (tip - tail) * (qreal(i) / pieces);
+        const QPointF to = tail + (tip - tail) * (qreal(i + 1) / pieces);
+        region |= box(QRectF(from, to).normalized().adjusted(-needleHalfWidth, -needleHalfWidth,
+                                                              needleHalfWidth, needleHalfWidth));
+    }
+    if (pose.pinned != NeedlePose::Free) {
+        const qreal end = pose.pinned == NeedlePose::AtEnd ? startDegrees - sweepDegrees
+                                                           : startDegrees;
+        const qreal outward = pose.pinned == NeedlePose::AtEnd ? -1.0 : 1.0;
+        const QPolygonF mark{polar(end + outward * 11.0, bandMiddle),
+                             polar(end + outward * 3.0, bandMiddle - 7.0),
+                             polar(end + outward * 3.0, bandMiddle + 7.0)};
+        region |= box(mark.boundingRect());
+    }
+    return region;
 }
 
 QPointF AGauge::dialPoint(double value, qreal radius) const
@@ -543,23 +599,18 @@ void AGauge::drawNeedle(QPainter &painter) const
 {
     const QPalette &pal = palette();
     const QColor ink = pal.color(QPalette::Text);
-    const bool usable = GaugeScale::isUsable(m_scaleMin, m_scaleMax);
 
     // A NaN is no reading at all: the needle is hidden and only the hub shows.
-    if (!std::isnan(m_needleValue)) {
-        double f = 0.0;
-        if (usable) {
-            f = GaugeScale::fraction(m_needleValue, m_scaleMin, m_scaleMax);
-            if (m_needleValue < m_scaleMin)
-                drawRangeMark(painter, false);
-            else if (m_needleValue > m_scaleMax)
-                drawRangeMark(painter, true);
-        }
-        const qreal degrees = degreesAt(f);
+    const NeedlePose pose = needlePose(m_needleValue);
+    if (pose.shown) {
+        if (pose.pinned != NeedlePose::Free)
+            drawRangeMark(painter, pose.pinned == NeedlePose::AtEnd);
+        const qreal degrees = pose.degrees;
         const qreal across = degrees + 90.0;
         const QPointF tip = polar(degrees, needleTip);
         const QPointF tail = polar(degrees + 180.0, needleTail);
-        const QPointF side(2.2 * std::cos(radians(across)), -2.2 * std::sin(radians(across)));
+        const QPointF side(needleHalfWidth * std::cos(radians(across)),
+                           -needleHalfWidth * std::sin(radians(across)));
         const QPointF tipSide = side * 0.3;
         painter.setPen(Qt::NoPen);
         painter.setBrush(ink);

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -108,6 +109,18 @@ private:
         double end = 0.0;
         quint32 color = 0;
     };
+
+    // Where the needle stands for a value: hidden for NaN, pinned with a mark beyond an end.
+    struct NeedlePose
+    {
+        enum Pinned { Free, AtStart, AtEnd };
+        bool shown = false;
+        Pinned pinned = Free;
+        qreal degrees = 0.0;
+    };
+    NeedlePose needlePose(double value) const;
+    // What painting the needle at `value` touches, in widget coordinates.
+    QRegion needleRegion(double value) const;
 
     const Annular &annular() const { return m_annulars.at(std::size_t(m_currentAnnular)); }
     Annular &annular() { return m_annulars.at(std::size_t(m_currentAnnular)); }

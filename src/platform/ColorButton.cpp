@@ -2,6 +2,8 @@
 
 #include "BgrColor.h"
 
+#include <QEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
@@ -12,6 +14,7 @@ ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *par
     setText(caption);
     setAccessibleName(caption);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ColorButton::setBackColor(quint32 color)
@@ -28,15 +31,65 @@ QSize ColorButton::sizeHint() const
     return {metrics.horizontalAdvance(text()) + 12, metrics.height() + 8};
 }
 
+void ColorButton::changeEvent(QEvent *event)
+{
+    // A new font or style changes how the caption is drawn: the kept faces are stale.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_faces = {};
+    QAbstractButton::changeEvent(event);
+}
+
 void ColorButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    // The device actually painted on: a grab or a print may be denser than the screen.
+    const QPaintDevice *target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatio() : devicePixelRatio();
+
+    // A pressed button lasts a moment only; it is drawn as it is, not kept.
+    if (isDown())
+        drawFace(painter, true);
+    else
+        painter.drawPixmap(0, 0, raisedFace(ratio));
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(3, 3, -3, -3);
+        option.backgroundColor = BgrColor::toColor(m_backColor);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+const QPixmap &ColorButton::raisedFace(qreal ratio)
+{
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    for (const Face &face : m_faces) {
+        if (face.color == m_backColor && face.caption == text() && !face.pixmap.isNull() &&
+            face.pixmap.size() == pixels && face.pixmap.devicePixelRatio() == ratio)
+            return face.pixmap;
+    }
+    m_newestFace = (m_newestFace + 1) % m_faces.size();
+    Face &face = m_faces[m_newestFace];
+    face.color = m_backColor;
+    face.caption = text();
+    face.pixmap = QPixmap(pixels);
+    face.pixmap.setDevicePixelRatio(ratio);
+    QPainter painter(&face.pixmap);
+    painter.setFont(font());
+    drawFace(painter, false);
+    ++m_faceRenderCount;
+    return face.pixmap;
+}
+
+void ColorButton::drawFace(QPainter &painter, bool sunken) const
+{
     const QColor face = BgrColor::toColor(m_backColor);
     const QRect frame = rect().adjusted(0, 0, -1, -1);
 
     painter.fillRect(rect(), face);
     // A raised edge that sinks while pressed, so a click is felt although the colour stays.
-    const bool sunken = isDown();
     painter.setPen(sunken ? face.darker(170) : face.lighter(150));
     painter.drawLine(frame.topLeft(), frame.topRight());
     painter.drawLine(frame.topLeft(), frame.bottomLeft());
@@ -49,12 +102,4 @@ void ColorButton::paintEvent(QPaintEvent *)
     painter.setPen(QColor(Qt::black));
     const QRect textRect = sunken ? rect().translated(1, 1) : rect();
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, text());
-
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(3, 3, -3, -3);
-        option.backgroundColor = face;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
 }

@@ -1,9 +1,16 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QPixmap>
+#include <array>
 
 // A push button drawn in its own back colour, like the relay and macro buttons of the board
 // panel: the colour is the message, so no style may tint it.
+//
+// The window repaints dozens of these on every status frame, so the face (colour, edge and
+// caption) is drawn once per colour and kept: a relay button shows one of two colours, and
+// repainting it is then a single copy. The button fills its whole rectangle, so nothing
+// behind it is painted.
 class ColorButton : public QAbstractButton
 {
     Q_OBJECT
@@ -17,9 +24,26 @@ public:
 
     QSize sizeHint() const override;
 
+    // How often a face has been drawn rather than copied from the kept ones.
+    int faceRenderCount() const { return m_faceRenderCount; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    struct Face
+    {
+        quint32 color = 0;
+        QString caption;
+        QPixmap pixmap; // null: nothing kept
+    };
+
+    void drawFace(QPainter &painter, bool sunken) const;
+    const QPixmap &raisedFace(qreal ratio);
+
     quint32 m_backColor;
+    std::array<Face, 2> m_faces; // the last two colours drawn
+    std::size_t m_newestFace = 0;
+    int m_faceRenderCount = 0;
 };

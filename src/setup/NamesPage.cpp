@@ -1,5 +1,6 @@
 #include "NamesPage.h"
 
+#include "LampLabel.h"
 #include "SettingsKeys.h"
 #include "frmMonitor.h"
 

@@ -3,6 +3,7 @@
 // the real serial-port adapter and the simulated board.
 #include "ColorButton.h"
 #include "FakeMessageBox.h"
+#include "LampLabel.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
 #include "MemorySettingsStore.h"

@@ -2,6 +2,7 @@
 // screen reader reads it: the state of each lamp and relay button, the link lamps, and the
 // names of the controls that have no text of their own.
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "LinkLamp.h"
 #include "MonitorAccessibility.h"
 #include "MonitorFixture.h"

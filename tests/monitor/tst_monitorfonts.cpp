@@ -1,6 +1,7 @@
 // The monitor window keeps its designed look whatever the desktop's font: every caption fits
 // the place the layout gives it, on one line.
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "MonitorFixture.h"
 #include "TestMain.h"
 

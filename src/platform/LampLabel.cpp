@@ -1,0 +1,95 @@
+#include "LampLabel.h"
+
+#include "BgrColor.h"
+
+#include <QEvent>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+
+namespace {
+
+Qt::LayoutDirection textDirection(const QString &text)
+{
+    return text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+}
+
+} // namespace
+
+LampLabel::LampLabel(const QString &caption, quint32 backColor, QWidget *parent)
+    : QLabel(caption, parent)
+    , m_backColor(backColor)
+{
+    setTextFormat(Qt::PlainText);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void LampLabel::setBackColor(quint32 color)
+{
+    if (color == m_backColor)
+        return;
+    m_backColor = color;
+    update();
+}
+
+void LampLabel::changeEvent(QEvent *event)
+{
+    // A new font or style changes how the caption is drawn: the kept faces are stale. A new
+    // palette or state changes only the ink, which is part of each face's key.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_faces = {};
+    QLabel::changeEvent(event);
+}
+
+LampLabel::Key LampLabel::currentKey() const
+{
+    // The ink as the caption is drawn: in the colour group of the label's present state.
+    QStyleOption option;
+    option.initFrom(this);
+    return {m_backColor, text(), option.palette.color(foregroundRole()).rgba(), int(alignment())};
+}
+
+void LampLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // The device actually painted on: a grab or a print may be denser than the screen.
+    const QPaintDevice *target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    painter.drawPixmap(0, 0, face(target ? target->devicePixelRatio() : devicePixelRatio()));
+}
+
+const QPixmap &LampLabel::face(qreal ratio)
+{
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const Key key = currentKey();
+    for (const Face &kept : m_faces) {
+        if (kept.key == key && !kept.pixmap.isNull() && kept.pixmap.size() == pixels &&
+            kept.pixmap.devicePixelRatio() == ratio)
+            return kept.pixmap;
+    }
+    m_newestFace = (m_newestFace + 1) % m_faces.size();
+    Face &made = m_faces[m_newestFace];
+    made.key = key;
+    made.pixmap = QPixmap(pixels);
+    made.pixmap.setDevicePixelRatio(ratio);
+    made.pixmap.fill(BgrColor::toColor(m_backColor));
+
+    // The caption as QLabel draws a plain, unwrapped text: its frame, then the text in the
+    // contents rectangle less the margin, aligned for the text's own direction.
+    QPainter painter(&made.pixmap);
+    painter.setFont(font());
+    painter.setLayoutDirection(layoutDirection());
+    drawFrame(&painter);
+    QStyleOption option;
+    option.initFrom(this);
+    const int m = margin();
+    const Qt::LayoutDirection direction = textDirection(text());
+    const int flags =
+        int(QStyle::visualAlignment(direction, alignment())) |
+        (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+    style()->drawItemText(&painter, contentsRect().adjusted(m, m, -m, -m), flags, option.palette,
+                          isEnabled(), text(), foregroundRole());
+    ++m_faceRenderCount;
+    return made.pixmap;
+}

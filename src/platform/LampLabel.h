@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <array>
+
+// A label lit in a back colour, like the input lamps of the board panel. It looks exactly
+// as a QLabel with that colour as its window colour would, but is drawn once per colour and
+// kept: a lamp shows one of two colours, and every status frame may switch it, so
+// repainting it is then a single copy. The colour is the label's own, not its palette's,
+// so switching it changes no palette and touches no other widget.
+class LampLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit LampLabel(const QString &caption, quint32 backColor, QWidget *parent = nullptr);
+
+    // 0x00BBGGRR
+    quint32 backColor() const { return m_backColor; }
+    void setBackColor(quint32 color);
+
+    // How often a face has been drawn rather than copied from the kept ones.
+    int faceRenderCount() const { return m_faceRenderCount; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    // Everything the face depends on besides the size, the font and the style.
+    struct Key
+    {
+        quint32 color = 0;
+        QString caption;
+        QRgb ink = 0;
+        int alignment = 0;
+        bool operator==(const Key &) const = default;
+    };
+    struct Face
+    {
+        Key key;
+        QPixmap pixmap; // null: nothing kept
+    };
+
+    Key currentKey() const;
+    const QPixmap &face(qreal ratio);
+
+    quint32 m_backColor;
+    std::array<Face, 2> m_faces; // the last two looks drawn
+    std::size_t m_newestFace = 0;
+    int m_faceRenderCount = 0;
+};
