@@ -1,7 +1,7 @@
 // How the monitor window shows each complete status frame.
 #include "AGauge.h"
-#include "LampLabel.h"
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "LinkLamp.h"
 #include "MonitorAccessibility.h"
 #include "SerialPort.h"
@@ -15,13 +15,14 @@
 void frmMonitor::showStatusFrame(const QByteArray &frame)
 {
     w.Picture5->show();
+    // The readouts after the lamps, buttons and needles: see paintStatus.
+    const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
+    if (fahrenheit)
+        paintStatus(frame);
     w.Label2->setText(StatusFrame::text(frame));
     w.LabelFreq->setText(StatusFrame::frequencyText(frame));
-    const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
-    if (!fahrenheit)
-        return;
-    w.LabelTemp->setText(StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
-    paintStatus(frame);
+    if (fahrenheit)
+        w.LabelTemp->setText(StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
 }
 
 void frmMonitor::paintStatus(const QByteArray &frame)
@@ -36,14 +37,23 @@ void frmMonitor::paintStatus(const QByteArray &frame)
         StatusDecoders::decodeTick(frame, scaleMaxima, multipliers);
     // Everything is painted before the window repaints, so a relay that stays on never
     // flickers through the off colour.
+    //
+    // The window gathers what changed into one region. Changes that come row by row, left
+    // to right, extend it cheaply; any other order rebuilds it with each one. So the relays
+    // come first, then the lamps row by row, then the needles.
     const quint32 on = onColor(), off = offColor();
-    for (int k = 0; k < StatusDecoders::inputCount; ++k)
-        w.LblStatus[k]->setBackColor(tick.inputs.lamps[k] ? on : off);
+    if (tick.relays) {
+        for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
+            for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
+                w.cmdRelay[bank][position]->setBackColor(tick.relays->banks[bank][position] ? on
+                                                                                           : off);
+    }
+    constexpr int lampRows = StatusDecoders::inputCount / 2; // two columns: 1-4 and 5-8
+    for (int row = 0; row < lampRows; ++row)
+        for (const int k : {row, row + lampRows})
+            w.LblStatus[k]->setBackColor(tick.inputs.lamps[k] ? on : off);
     if (!tick.relays)
         return;
-    for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
-        for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
-            w.cmdRelay[bank][position]->setBackColor(tick.relays->banks[bank][position] ? on : off);
     // What a screen reader announces follows the colours, and changes only with them.
     MonitorAccessibility::describeLights(w, tick);
     if (!tick.meters)

@@ -232,6 +232,10 @@ MonitorWidgets build(QWidget *client)
         keepTextWhenDisabled(lampLabel);
         w.LblStatus[k] = lampLabel;
     }
+    // The readouts reach one pixel into the top of "Input Status". Above the frame, they
+    // repaint alone; under it, each new reading would repaint the whole frame as well.
+    w.LabelFreq->raise();
+    w.LabelTemp->raise();
 
     // Relays.
     w.Frame3 = place(new QGroupBox(QStringLiteral("Relay Status"), client),

@@ -309,9 +309,9 @@ void AGauge::setNeedleValue(double value)
         return;
     // Only where the old needle was and the new one goes is painted again: everything else
     // of the dial is as it was.
-    const QRegion before = needleRegion(m_needleValue);
+    const QRect before = needleBounds(m_needleValue);
     m_needleValue = value;
-    update(before | needleRegion(m_needleValue));
+    update(before | needleBounds(m_needleValue));
     describe();
 }
 
@@ -333,38 +333,24 @@ AGauge::NeedlePose AGauge::needlePose(double value) const
     return pose;
 }
 
-QRegion AGauge::needleRegion(double value) const
+QRect AGauge::needleBounds(double value) const
 {
-    // The needle is long and thin: a few boxes along it cover it far more closely than one
-    // box around it. The hub and a pinned needle's mark are boxed too; a pixel of margin
-    // takes the antialiased edges.
-    const QTransform transform = logicalTransform();
-    const auto box = [&transform](const QRectF &logical) {
-        return transform.mapRect(logical).toAlignedRect().adjusted(-2, -2, 2, 2);
-    };
-    QRegion region(box(circle(hubRadius)));
+    // One rectangle: the window clips and composes a plain rectangle far faster than the
+    // closer-fitting region of several, and the dial under it is only copied. A pixel of
+    // margin takes the antialiased edges.
+    QRectF logical = circle(hubRadius);
     const NeedlePose pose = needlePose(value);
-    if (!pose.shown)
-        return region;
-    const QPointF tip = polar(pose.degrees, needleTip);
-    const QPointF tail = polar(pose.degrees + 180.0, needleTail);
-    constexpr int pieces = 6;
-    for (int i = 0; i < pieces; ++i) {
-        const QPointF from = tail + (tip - tail) * (qreal(i) / pieces);
-        const QPointF to = tail + (tip - tail) * (qreal(i + 1) / pieces);
-        region |= box(QRectF(from, to).normalized().adjusted(-needleHalfWidth, -needleHalfWidth,
-                                                              needleHalfWidth, needleHalfWidth));
+    if (pose.shown) {
+        const QPointF tip = polar(pose.degrees, needleTip);
+        const QPointF tail = polar(pose.degrees + 180.0, needleTail);
+        logical |= QRectF(tip, tail).normalized().adjusted(-needleHalfWidth, -needleHalfWidth,
+                                                           needleHalfWidth, needleHalfWidth);
+        if (pose.pinned != NeedlePose::Free) {
+            const bool atEnd = pose.pinned == NeedlePose::AtEnd;
+            logical |= rangeMark(atEnd).boundingRect();
+        }
     }
-    if (pose.pinned != NeedlePose::Free) {
-        const qreal end = pose.pinned == NeedlePose::AtEnd ? startDegrees - sweepDegrees
-                                                           : startDegrees;
-        const qreal outward = pose.pinned == NeedlePose::AtEnd ? -1.0 : 1.0;
-        const QPolygonF mark{polar(end + outward * 11.0, bandMiddle),
-                             polar(end + outward * 3.0, bandMiddle - 7.0),
-                             polar(end + outward * 3.0, bandMiddle + 7.0)};
-        region |= box(mark.boundingRect());
-    }
-    return region;
+    return logicalTransform().mapRect(logical).toAlignedRect().adjusted(-2, -2, 2, 2);
 }
 
 QPointF AGauge::dialPoint(double value, qreal radius) const
@@ -389,6 +375,16 @@ void AGauge::describe()
     const QString text = m_caption.isEmpty() ? value : m_caption + QStringLiteral(": ") + value;
     setToolTip(text);
     setAccessibleName(text);
+}
+
+bool AGauge::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // The dial covers every pixel (see renderDial). A style may clear this when it polishes
+    // a widget, so it is set after each polish.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
 }
 
 void AGauge::changeEvent(QEvent *event)
@@ -435,14 +431,24 @@ void AGauge::paintEvent(QPaintEvent *)
 
 void AGauge::renderDial(qreal pixelRatio)
 {
-    m_dial = QPixmap((QSizeF(size()) * pixelRatio).toSize());
+    const QSize pixels = (QSizeF(size()) * pixelRatio).toSize();
+    QPixmap dial(pixels);
+    dial.setDevicePixelRatio(pixelRatio);
+    dial.fill(Qt::transparent);
+    {
+        QPainter painter(&dial);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setTransform(logicalTransform());
+        drawDial(painter);
+    }
+    // The dial's rounded corners show the window behind it. Composed onto the window's
+    // colour here, once, exactly as the window would compose it, the gauge covers every
+    // pixel of its own, and nothing behind it is painted again when the needle moves.
+    m_dial = QPixmap(pixels);
     m_dial.setDevicePixelRatio(pixelRatio);
-    m_dial.fill(Qt::transparent);
-    QPainter painter(&m_dial);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setTransform(logicalTransform());
-    drawDial(painter);
+    m_dial.fill(palette().color(QPalette::Window));
+    QPainter(&m_dial).drawPixmap(0, 0, dial);
     m_dialSize = size();
     m_dialRatio = pixelRatio;
     m_dialValid = true;
@@ -581,18 +587,22 @@ void AGauge::drawLabels(QPainter &painter) const
     painter.drawText(captionBox, Qt::AlignCenter, shown);
 }
 
-void AGauge::drawRangeMark(QPainter &painter, bool atEnd) const
+QPolygonF AGauge::rangeMark(bool atEnd)
 {
     // A small arrow just past the end where the needle is pinned, pointing away from the
     // scale.
     const qreal endDegrees = atEnd ? startDegrees - sweepDegrees : startDegrees;
     const qreal outward = atEnd ? -1.0 : 1.0;
-    const QPointF tip = polar(endDegrees + outward * 11.0, bandMiddle);
-    const QPointF left = polar(endDegrees + outward * 3.0, bandMiddle - 7.0);
-    const QPointF right = polar(endDegrees + outward * 3.0, bandMiddle + 7.0);
+    return {polar(endDegrees + outward * 11.0, bandMiddle),
+            polar(endDegrees + outward * 3.0, bandMiddle - 7.0),
+            polar(endDegrees + outward * 3.0, bandMiddle + 7.0)};
+}
+
+void AGauge::drawRangeMark(QPainter &painter, bool atEnd) const
+{
     painter.setPen(Qt::NoPen);
     painter.setBrush(alarmColor);
-    painter.drawPolygon(QPolygonF{tip, left, right});
+    painter.drawPolygon(rangeMark(atEnd));
 }
 
 void AGauge::drawNeedle(QPainter &painter) const

@@ -4,7 +4,7 @@
 
 #include <QColor>
 #include <QPixmap>
-#include <QRegion>
+#include <QPolygonF>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -33,6 +33,10 @@ double majorStep(double span);
 // A dial gauge painted by us: scale ends, a caption, five coloured arcs ("annulars"), two
 // tick sets and a needle. The callers select the annular and the tick set they mean before
 // each access; the gauge keeps that selection as state of its own.
+//
+// The gauge stands on its window's plain background colour (its palette's Window), which
+// it paints into its own corners: it is opaque, so the window behind it is not repainted
+// with each needle move.
 //
 // Values that come from the settings store arrive as text. The text setters read them as
 // numbers (blanks trimmed, full stop as decimal point, no group separators, whatever the
@@ -99,6 +103,7 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -120,7 +125,8 @@ private:
     };
     NeedlePose needlePose(double value) const;
     // What painting the needle at `value` touches, in widget coordinates.
-    QRegion needleRegion(double value) const;
+    QRect needleBounds(double value) const;
+    static QPolygonF rangeMark(bool atEnd);
 
     const Annular &annular() const { return m_annulars.at(std::size_t(m_currentAnnular)); }
     Annular &annular() { return m_annulars.at(std::size_t(m_currentAnnular)); }

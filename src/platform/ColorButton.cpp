@@ -14,7 +14,16 @@ ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *par
     setText(caption);
     setAccessibleName(caption);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool ColorButton::event(QEvent *event)
+{
+    const bool handled = QAbstractButton::event(event);
+    // The face covers every pixel, so nothing behind it need be painted. A style may clear
+    // this when it polishes a widget (Fusion does for buttons), so it is set after each.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
 }
 
 void ColorButton::setBackColor(quint32 color)

@@ -22,7 +22,16 @@ LampLabel::LampLabel(const QString &caption, quint32 backColor, QWidget *parent)
     , m_backColor(backColor)
 {
     setTextFormat(Qt::PlainText);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool LampLabel::event(QEvent *event)
+{
+    const bool handled = QLabel::event(event);
+    // The face covers every pixel, so nothing behind it need be painted. A style may clear
+    // this when it polishes a widget, so it is set after each polish.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
 }
 
 void LampLabel::setBackColor(quint32 color)

@@ -24,6 +24,7 @@ public:
     int faceRenderCount() const { return m_faceRenderCount; }
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
