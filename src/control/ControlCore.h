@@ -35,6 +35,8 @@ public:
 
     // The state of the last complete frame as the window shows it.
     QJsonObject status() const;
+    // Relay commands and macros waiting for the guard.
+    int waitingCount() const { return int(m_waiting.size()); }
 
 Q_SIGNALS:
     // A complete frame has been shown.
