@@ -270,7 +270,7 @@ private Q_SLOTS:
     void commandsWhileSetupIsOpenAreRefused()
     {
         Rig rig;
-        NoColors colors;
+        FakeColorPicker colors;
         SetupDialogs dialogs({rig.store, colors});
         const auto dialogFirst = qScopeGuard([&] { delete dialogs.last.data(); });
         QVERIFY(rig.start(&dialogs));

@@ -47,7 +47,7 @@ private Q_SLOTS:
                      SettingsKeys::keyName(Keys::MeterComPort), QStringLiteral("1"));
         QtSerialPortAdapter port;
         FakeMessageBox messages;
-        NoColors colors;
+        FakeColorPicker colors;
         SetupDialogs dialogs({store, colors});
         auto window =
             std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, &dialogs});
@@ -98,7 +98,7 @@ private Q_SLOTS:
                      SettingsKeys::keyName(Keys::MeterComPort), QStringLiteral("3"));
         QtSerialPortAdapter port;
         FakeMessageBox messages;
-        NoColors colors;
+        FakeColorPicker colors;
         SetupDialogs dialogs({store, colors});
         auto window =
             std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, &dialogs});

@@ -32,7 +32,7 @@ UsageError usage(const QString &problem)
     return {problem + QStringLiteral("\nRun 'tarnwick-ctl --help' for the commands.")};
 }
 
-std::optional<int> wholeNumber(QString text, int lowest, int highest)
+std::optional<int> wholeNumber(const QString &text, int lowest, int highest)
 {
     bool ok = false;
     const int number = text.toInt(&ok, 10);

@@ -68,6 +68,26 @@ QDeadlineTimer deadlineOf(std::optional<double> seconds)
     return QDeadlineTimer(qint64(*seconds * 1000.0));
 }
 
+// What to say and which exit status to give when the panel did not answer a request, or
+// refused it; nothing when it did what was asked.
+std::optional<int> failureOf(const PanelConnection &panel, const std::optional<QJsonObject> &reply)
+{
+    if (!reply) {
+        complain(panel.message());
+        return NoPanel;
+    }
+    if (!reply->value(QLatin1String("ok")).toBool()) {
+        complain(reply->value(QLatin1String("message")).toString());
+        return Refused;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> startWatching(PanelConnection &panel)
+{
+    return failureOf(panel, panel.request({{QStringLiteral("command"), QStringLiteral("watch")}}));
+}
+
 // Waits for a frame that satisfies `confirms`; the exit status and what to say if not.
 template<typename Confirms>
 int awaitFrame(PanelConnection &panel, QDeadlineTimer deadline, Confirms confirms,
@@ -93,10 +113,8 @@ int awaitFrame(PanelConnection &panel, QDeadlineTimer deadline, Confirms confirm
 int confirmRelays(PanelConnection &panel, const Invocation &invocation, const QJsonArray &expect)
 {
     const double seconds = invocation.timeout.value_or(defaultWaitSeconds);
-    if (!panel.request({{QStringLiteral("command"), QStringLiteral("watch")}})) {
-        complain(panel.message());
-        return NoPanel;
-    }
+    if (const std::optional<int> failed = startWatching(panel))
+        return *failed;
     QStringList wanted;
     for (const QJsonValue &item : expect)
         wanted << QStringLiteral("R%1 %2")
@@ -124,10 +142,8 @@ int waitInput(PanelConnection &panel, const Invocation &invocation, const QJsonO
     const bool on = invocation.on;
     if (CtlOutput::inputOn(status, input) == on)
         return Done;
-    if (!panel.request({{QStringLiteral("command"), QStringLiteral("watch")}})) {
-        complain(panel.message());
-        return NoPanel;
-    }
+    if (const std::optional<int> failed = startWatching(panel))
+        return *failed;
     return awaitFrame(
         panel, deadlineOf(invocation.timeout),
         [input, on](const QJsonObject &frame) { return CtlOutput::inputOn(frame, input) == on; },
@@ -172,14 +188,8 @@ int run(const Invocation &invocation)
     }
 
     const std::optional<QJsonObject> reply = panel.request(requestOf(invocation));
-    if (!reply) {
-        complain(panel.message());
-        return NoPanel;
-    }
-    if (!reply->value(QLatin1String("ok")).toBool()) {
-        complain(reply->value(QLatin1String("message")).toString());
-        return Refused;
-    }
+    if (const std::optional<int> failed = failureOf(panel, reply))
+        return *failed;
     const QJsonObject status = reply->value(QLatin1String("status")).toObject();
     switch (invocation.verb) {
     case Verb::Status:
