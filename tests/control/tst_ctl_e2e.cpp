@@ -7,6 +7,7 @@
 #include "TestMain.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -296,6 +297,20 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 3);
         QVERIFY2(run.err.contains("no panel is running"), run.err.constData());
         QCOMPARE(ctl({u"relay"_s, u"R99"_s, u"on"_s}).exitCode, 2);
+    }
+
+    void aSocketFolderOpenToOthersIsNotUsed()
+    {
+        const QString folder =
+            QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(u"tarnwick"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+        const auto restore =
+            qScopeGuard([&] { ::chmod(QFile::encodeName(folder).constData(), 0700); });
+        QCOMPARE(PanelInstance::socketPath(), QString());
+        const Finished run = ctl({u"status"_s});
+        QCOMPARE(run.exitCode, 3);
+        QVERIFY2(run.err.contains("closed to others"), run.err.constData());
     }
 
     void anotherUserCannotConnect()

@@ -23,7 +23,17 @@ PanelConnection::Outcome PanelConnection::connectTo(const QString &path)
                         .arg(path);
         return Outcome::NotAllowed;
     }
-    m_message = m_socket.errorString();
+    switch (m_socket.error()) {
+    case QLocalSocket::ServerNotFoundError:
+        m_message = QStringLiteral("no socket at %1").arg(path);
+        break;
+    case QLocalSocket::ConnectionRefusedError:
+        m_message = QStringLiteral("%1 is left from a panel that has ended").arg(path);
+        break;
+    default:
+        m_message = QStringLiteral("%1: %2").arg(path, m_socket.errorString());
+        break;
+    }
     return Outcome::NoPanel;
 }
 
