@@ -41,7 +41,7 @@ echo "   lintian passed"
 echo "== AppStream metainfo"
 appstreamcli validate --no-net "$root/resources/org.example.Tarnwick.metainfo.xml"
 echo "== Manual pages"
-for page in tarnwick tarnwick-board; do
+for page in tarnwick tarnwick-ctl tarnwick-board; do
   MANWIDTH=80 man -l "$build/packaging/$page.1.gz" >/dev/null
   echo "   $page(1) renders"
 done
@@ -71,9 +71,10 @@ echo "== Checking the installed files"
 desktop=/usr/share/applications/tarnwick.desktop
 desktop-file-validate "$desktop"
 echo "   $desktop is valid"
-for file in /usr/bin/tarnwick /usr/bin/tarnwick-board \
+for file in /usr/bin/tarnwick /usr/bin/tarnwick-ctl /usr/bin/tarnwick-board \
             /usr/share/doc/tarnwick/copyright /usr/share/doc/tarnwick/changelog.gz \
             /usr/share/man/man1/tarnwick.1.gz /usr/share/man/man1/tarnwick-board.1.gz \
+            /usr/share/man/man1/tarnwick-ctl.1.gz \
             /usr/share/metainfo/org.example.Tarnwick.metainfo.xml \
             /usr/share/icons/hicolor/scalable/apps/tarnwick.svg \
             /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/tarnwick.png; do
@@ -104,5 +105,8 @@ fi
 requests=$(grep -c 'status request' "$board_log" || true)
 echo "   tarnwick is running after 3 s; the board received ${requests} status requests"
 [[ $requests -gt 0 ]] || { echo "tarnwick never polled the board" >&2; exit 1; }
+status=$(/usr/bin/tarnwick-ctl status --json) || { echo "tarnwick-ctl could not ask the panel" >&2; exit 1; }
+[[ $status == *'"link":"live"'* ]] || { echo "tarnwick-ctl status: $status" >&2; exit 1; }
+echo "   the installed tarnwick-ctl reads the live panel"
 
 echo "== Package check passed"

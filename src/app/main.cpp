@@ -1,4 +1,6 @@
 #include "ColorPicker.h"
+#include "ControlCore.h"
+#include "ControlServer.h"
 #include "DesktopRegistry.h"
 #include "FileCheck.h"
 #include "HelpViewer.h"
@@ -53,7 +55,10 @@ int main(int argc, char *argv[])
     frmMonitor monitor({store, port, messages, &help, &dialogs});
     // A logout or kill ends the panel as "Exit" does: settings saved, port released.
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
-    QObject::connect(&instance, &PanelInstance::raiseRequested, &monitor, [&monitor] {
+    // The control socket: a second start's raise, and tarnwick-ctl's commands.
+    ControlCore control(monitor);
+    ControlServer controlServer(instance.server(), control);
+    QObject::connect(&control, &ControlCore::raiseRequested, &monitor, [&monitor] {
         monitor.showNormal();
         monitor.raise();
         monitor.activateWindow();

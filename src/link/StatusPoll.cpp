@@ -90,6 +90,7 @@ void StatusPoll::poll(qint64 now)
     m_link.frameArrived(now);
     m_port.clearInput();
     m_handler.showStatusFrame(m_lastFrame);
+    Q_EMIT frameShown(m_lastFrame);
 }
 
 void StatusPoll::Timer3_Timer()
@@ -106,9 +107,11 @@ bool StatusPoll::RunRelayCommand(const RelayCommandBody &body)
     m_port.clearOutput();
     // A closed or failing port drops the frames quietly; the next status frame shows what
     // the board really did.
-    for (const QByteArray &frame : body())
+    const QList<QByteArray> frames = body();
+    for (const QByteArray &frame : frames)
         m_port.write(frame);
     setTimerEnabled(Timer3, true);
+    Q_EMIT relayFramesWritten(frames);
     return true;
 }
 

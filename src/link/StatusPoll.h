@@ -74,6 +74,11 @@ public:
 Q_SIGNALS:
     // The link's state, the time it began, or the reason the port is not open changed.
     void linkChanged();
+    // A complete status frame was handed to the handler, which has shown it.
+    void frameShown(const QByteArray &frame);
+    // A relay command passed its guard and wrote these relay-bank frames (none for a body
+    // that wrote nothing).
+    void relayFramesWritten(const QList<QByteArray> &frames);
 
 private:
     void poll(qint64 now);

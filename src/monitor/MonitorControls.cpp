@@ -34,14 +34,17 @@ void frmMonitor::connectControls()
 
 void frmMonitor::relayClick(int bank, int index)
 {
-    const char letter = CommandFrames::bankLetters[bank];
-    m_poll->RunRelayCommand([this, letter, index]() -> QList<QByteArray> {
-        // The watchdog relay "R16" stays as it is while "WDT" is checked.
-        const bool locked = letter == 'B' && index == 7 && w.chkWDT->isChecked();
-        if (locked)
+    m_poll->RunRelayCommand([this, bank, index]() -> QList<QByteArray> {
+        if (relayLocked(bank, index))
             return {};
-        return {MakeRelayFrame(letter, index)};
+        return {MakeRelayFrame(CommandFrames::bankLetters[bank], index)};
     });
+}
+
+bool frmMonitor::relayLocked(int bank, int index) const
+{
+    // The watchdog relay "R16" stays as it is while "WDT" is checked.
+    return bank == 1 && index == 7 && w.chkWDT->isChecked();
 }
 
 void frmMonitor::cmdMacro_Click(int index)

@@ -96,6 +96,11 @@ public:
     void cmdRelayG_Click(int index) { relayClick(6, index); }
     void cmdRelayH_Click(int index) { relayClick(7, index); }
     void cmdMacro_Click(int index);
+    // The click of the relay button at a bank (0..7, A..H) and position, as the bank's
+    // handler above runs it.
+    void relayClick(int bank, int index);
+    // Whether that button is locked now: "R16" while "WDT" is checked.
+    bool relayLocked(int bank, int index) const;
     void Command1_Click();
     void VScroll1_Change();
     void VScroll2_Change();
@@ -127,7 +132,6 @@ protected:
 
 private:
     void connectControls();
-    void relayClick(int bank, int index);
     void analogOutChange(AnalogOutputs::Output &output);
     void paintStatus(const QByteArray &frame);
     void buildMenus();

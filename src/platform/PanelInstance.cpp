@@ -1,46 +1,24 @@
 #include "PanelInstance.h"
 
+#include "PanelSocket.h"
 #include "StaleLock.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
 
+// The control socket's request and reply, byte for byte as the control server writes them.
 const QByteArray raiseRequest = "{\"command\":\"raise\"}\n";
 const QByteArray raiseReply = "{\"ok\":true}\n";
 constexpr int answerPatienceMs = 2000;
-
-QString configFolder()
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .absolutePath();
-}
-
-// A folder only this user may enter: made with mode 0700, or found so and owned by us.
-bool isPrivateFolder(const QString &folder)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray name = QFile::encodeName(folder);
-    ::mkdir(name.constData(), 0700);
-    struct stat info
-    {};
-    return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-#else
-    return QDir().mkpath(folder);
-#endif
-}
 
 } // namespace
 
@@ -56,36 +34,18 @@ PanelInstance::~PanelInstance()
 
 QString PanelInstance::lockPath()
 {
-    return QDir(configFolder()).filePath(QStringLiteral("Tarnwick/Tarnwick.panel.lock"));
+    return QDir(PanelSocket::configFolder())
+        .filePath(QStringLiteral("Tarnwick/Tarnwick.panel.lock"));
 }
 
 QString PanelInstance::socketFolder()
 {
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    QString folder;
-    if (!runtime.isEmpty() && QDir(runtime).exists()) {
-        folder = QDir(runtime).filePath(QStringLiteral("tarnwick"));
-    } else {
-#ifdef Q_OS_UNIX
-        const QString user = QString::number(::getuid());
-#else
-        const QString user = qEnvironmentVariable("USERNAME");
-#endif
-        folder = QDir(QDir::tempPath()).filePath(QStringLiteral("tarnwick-") + user);
-    }
-    return isPrivateFolder(folder) ? folder : QString();
+    return PanelSocket::folder();
 }
 
 QString PanelInstance::socketPath()
 {
-    const QString folder = socketFolder();
-    if (folder.isEmpty())
-        return {};
-    const QByteArray hash =
-        QCryptographicHash::hash(QFile::encodeName(configFolder()), QCryptographicHash::Sha256)
-            .toHex()
-            .left(16);
-    return QDir(folder).filePath(QStringLiteral("panel-") + QString::fromLatin1(hash));
+    return PanelSocket::path();
 }
 
 PanelInstance::Claim PanelInstance::claim()
@@ -124,26 +84,12 @@ void PanelInstance::listen()
     QLocalServer::removeServer(path);
     if (!m_server->listen(path)) {
         qWarning("cannot listen on %s: %s", qPrintable(path), qPrintable(m_server->errorString()));
+        delete m_server;
+        m_server = nullptr;
         return;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &PanelInstance::answer);
-}
-
-void PanelInstance::answer()
-{
-    while (QLocalSocket *client = m_server->nextPendingConnection()) {
-        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QLocalSocket::readyRead, client, [this, client] {
-            while (client->canReadLine()) {
-                if (client->readLine() != raiseRequest) {
-                    client->disconnectFromServer();
-                    return;
-                }
-                client->write(raiseReply);
-                Q_EMIT raiseRequested();
-            }
-            if (client->bytesAvailable() > 1024)
-                client->disconnectFromServer(); // no line of ours is that long
-        });
-    }
+#ifdef Q_OS_UNIX
+    // Qt leaves the socket 0700; read and write are all it needs. The folder is 0700 too.
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+#endif
 }

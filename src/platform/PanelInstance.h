@@ -10,7 +10,9 @@ class QLockFile;
 // One panel per settings store. Two panels on one store would both want the board's port
 // and would overwrite each other's settings at exit, so the first to start holds a lock file
 // in the configuration folder and listens on a local socket of the user's own; a second
-// start asks the first to come to the front and then ends without touching anything.
+// start asks the first to come to the front and then ends without touching anything. The
+// same socket is the panel's control socket: whoever answers its connections (the control
+// server) answers the second start's {"command":"raise"} with {"ok":true}.
 //
 // Panels with different configuration folders (XDG_CONFIG_HOME) have different locks and
 // sockets and run side by side.
@@ -41,13 +43,12 @@ public:
     // cannot be made private.
     static QString socketFolder();
 
-Q_SIGNALS:
-    // A second start asked this panel to come to the front.
-    void raiseRequested();
+    // The socket's server once claim() has claimed the store; null when it could not
+    // listen. Its pending connections wait for whoever takes them.
+    QLocalServer *server() const { return m_server; }
 
 private:
     void listen();
-    void answer();
 
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QObject>
+#include <QSignalSpy>
 #include <QTest>
 
 // The commands typed on tarnwick-board's standard input.
@@ -105,6 +106,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ok");
         QTest::newRow("silence on") << QStringLiteral("silence on") << true;
         QTest::newRow("silence maybe") << QStringLiteral("silence maybe") << false;
+        QTest::newRow("stuck on") << QStringLiteral("stuck on") << true;
+        QTest::newRow("stuck") << QStringLiteral("stuck") << false;
         QTest::newRow("reply 69") << QStringLiteral("reply 69") << true;
         QTest::newRow("reply 140") << QStringLiteral("reply 140") << true;
         QTest::newRow("reply 72") << QStringLiteral("reply 72") << false;
@@ -155,6 +158,17 @@ private Q_SLOTS:
         QVERIFY(console.run(QStringLiteral("silence off")).ok);
         QVERIFY(!board.isSilent());
 
+        // Stuck relays: the frame is read and announced, the relay stays as it was.
+        QVERIFY(console.run(QStringLiteral("stuck on")).ok);
+        QSignalSpy frames(&board, &PtyBoard::frameReceived);
+        QVERIFY(line.write(QByteArray::fromHex("244130010D")));
+        QVERIFY(frames.wait(5000));
+        QVERIFY(!board.state().relay(1));
+        QVERIFY(console.run(QStringLiteral("stuck off")).ok);
+        QVERIFY(line.write(QByteArray::fromHex("244130010D")));
+        QVERIFY(frames.wait(5000));
+        QVERIFY(board.state().relay(1));
+
         const QString link = board.linkPath();
         QVERIFY(console.run(QStringLiteral("hangup")).ok);
         QVERIFY(!QFileInfo(link).isSymLink());
@@ -181,9 +195,9 @@ private Q_SLOTS:
     void helpNamesEveryCommand()
     {
         const QString help = BoardConsole::helpText();
-        for (const char *command :
-             {"inputs", "meter", "temp", "freq", "relay", "bank", "show", "silence", "reply",
-              "garbage", "nonnumeric", "split", "hangup", "return", "delay", "help", "quit"}) {
+        for (const char *command : {"inputs", "meter", "temp", "freq", "relay", "bank", "show",
+                                    "silence", "stuck", "reply", "garbage", "nonnumeric", "split",
+                                    "hangup", "return", "delay", "help", "quit"}) {
             QVERIFY2(
                 help.contains(QLatin1String("\n  ") + QLatin1String(command) + QLatin1Char(' ')),
                 command);

@@ -1,15 +1,14 @@
 // The setup dialog's port choice against two simulated boards, over real pseudo-terminals
 // and the real serial-port adapter: after the dialog closes, the program polls the board
 // on the port the user chose.
-#include "ColorPicker.h"
 #include "CommPortPage.h"
 #include "FakeMessageBox.h"
 #include "MemorySettingsStore.h"
-#include "MonitorDialogs.h"
 #include "PortPaths.h"
 #include "PtyBoard.h"
 #include "QtSerialPortAdapter.h"
 #include "SettingsKeys.h"
+#include "SetupDialogs.h"
 #include "TestMain.h"
 #include "frmMonitor.h"
 #include "frmSetup.h"
@@ -30,30 +29,6 @@ namespace {
 
 constexpr int patience = 5000; // ms: an upper bound, never a delay
 
-class NoColors final : public ColorPicker
-{
-public:
-    std::optional<quint32> pickColor(QWidget *, quint32) override { return std::nullopt; }
-};
-
-class Dialogs final : public MonitorDialogs
-{
-public:
-    explicit Dialogs(const SetupPlatform &platform)
-        : m_platform(platform)
-    {}
-    void showAbout(frmMonitor &) override {}
-    SetupDialog *createSetup(frmMonitor &monitor) override
-    {
-        last = new frmSetup(monitor, m_platform);
-        return last.data();
-    }
-    QPointer<frmSetup> last;
-
-private:
-    SetupPlatform m_platform;
-};
-
 } // namespace
 
 class TestEndToEndSetup : public QObject
@@ -72,8 +47,8 @@ private Q_SLOTS:
                      SettingsKeys::keyName(Keys::MeterComPort), QStringLiteral("1"));
         QtSerialPortAdapter port;
         FakeMessageBox messages;
-        NoColors colors;
-        Dialogs dialogs({store, colors});
+        FakeColorPicker colors;
+        SetupDialogs dialogs({store, colors});
         auto window =
             std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, &dialogs});
         const auto dialogFirst = qScopeGuard([&] { delete dialogs.last.data(); });
@@ -123,8 +98,8 @@ private Q_SLOTS:
                      SettingsKeys::keyName(Keys::MeterComPort), QStringLiteral("3"));
         QtSerialPortAdapter port;
         FakeMessageBox messages;
-        NoColors colors;
-        Dialogs dialogs({store, colors});
+        FakeColorPicker colors;
+        SetupDialogs dialogs({store, colors});
         auto window =
             std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, &dialogs});
         const auto dialogFirst = qScopeGuard([&] { delete dialogs.last.data(); });

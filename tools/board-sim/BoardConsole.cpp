@@ -87,6 +87,7 @@ QString BoardConsole::helpText()
         "  show                print the state and the current status frame\n"
         "Faults:\n"
         "  silence on|off      stop or resume answering status requests\n"
+        "  stuck on|off        relay-bank frames change no relay, or do again\n"
         "  reply 69|71|140     the next reply is 69 or 71 characters, or two frames (140)\n"
         "  garbage N           send N random bytes now (1..4096)\n"
         "  nonnumeric FIELD    the next reply has \"x\" in FIELD: A..H, meter C, inputs, temp\n"
@@ -211,6 +212,13 @@ BoardConsole::Result BoardConsole::run(const QString &line)
             m_board.setSilent(*silent);
             return done(*silent ? QStringLiteral("silent: status requests are not answered")
                                 : QStringLiteral("answering status requests again"));
+        }
+    }
+    if (command == QLatin1String("stuck") && args.size() == 1) {
+        if (const auto stuck = onOff(args[0])) {
+            m_board.setRelaysStuck(*stuck);
+            return done(*stuck ? QStringLiteral("stuck: relay-bank frames change no relay")
+                               : QStringLiteral("relay-bank frames switch relays again"));
         }
     }
     if (command == QLatin1String("reply") && args.size() == 1) {

@@ -255,7 +255,10 @@ void PtyBoard::readMaster()
 void PtyBoard::handleFrame(const QByteArray &frame)
 {
     const BoardState before = m_state;
-    const FrameKind kind = m_state.apply(frame);
+    BoardState after = m_state;
+    const FrameKind kind = after.apply(frame);
+    if (!(m_relaysStuck && kind == FrameKind::RelayBank))
+        m_state = after;
     ++m_framesReceived;
     if (kind == FrameKind::StatusRequest)
         ++m_statusRequests;

@@ -95,6 +95,10 @@ public:
     void setNextReplyNonNumeric(StatusField field);
     // The next reply is sent as two halves, splitGap() ms apart.
     void setNextReplySplit();
+    // While relays are stuck, relay-bank frames are counted and announced but change no
+    // relay: a board whose relay driver has failed, or one that ignores relay commands.
+    void setRelaysStuck(bool stuck) { m_relaysStuck = stuck; }
+    bool relaysStuck() const { return m_relaysStuck; }
     // Forgets every pending one-shot fault.
     void clearReplyFaults();
     // Sends `count` (1..4096) random bytes at once. False when hung up or count is out of
@@ -151,6 +155,7 @@ private:
     qint64 m_garbageReceived = 0;
 
     bool m_silent = false;
+    bool m_relaysStuck = false;
     std::optional<int> m_nextLength;
     std::optional<StatusField> m_nextNonNumeric;
     bool m_nextSplit = false;

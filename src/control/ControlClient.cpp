@@ -1,0 +1,115 @@
+#include "ControlClient.h"
+
+#include "ControlCore.h"
+#include "ControlReplies.h"
+#include "ControlRequest.h"
+
+#include <QLocalSocket>
+#include <QPointer>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+ControlClient::ControlClient(QLocalSocket *socket, ControlCore &core, int idleTimeoutMs,
+                             QObject *parent)
+    : QObject(parent)
+    , m_socket(socket)
+    , m_core(core)
+    , m_idle(new QTimer(this))
+{
+    setObjectName(QStringLiteral("controlClient"));
+    socket->setParent(this);
+    // Qt stops taking bytes from the system once a line's worth waits unread, so a flood
+    // costs the panel no memory.
+    socket->setReadBufferSize(maxLineLength + 2);
+    m_idle->setSingleShot(true);
+    m_idle->setInterval(idleTimeoutMs);
+    connect(m_idle, &QTimer::timeout, this, &ControlClient::idleTimeout);
+    connect(socket, &QLocalSocket::readyRead, this, &ControlClient::readLines);
+    connect(socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
+    m_idle->start();
+    readLines(); // what arrived with the connection
+}
+
+void ControlClient::send(const QByteArray &line)
+{
+    if (m_closing || m_socket->state() != QLocalSocket::ConnectedState)
+        return;
+    m_socket->write(line);
+    if (m_socket->bytesToWrite() > maxUnreadBytes) {
+        // A client that does not read would hold the panel's memory without end.
+        m_closing = true;
+        m_socket->abort();
+    }
+}
+
+void ControlClient::refuse(const QString &code, const QString &message)
+{
+    send(ControlReplies::line(ControlReplies::failed(code, message)));
+    m_closing = true;
+    m_idle->stop();
+    m_socket->disconnectFromServer();
+}
+
+void ControlClient::readLines()
+{
+    const QScopedValueRollback reading(m_reading, true);
+    while (!m_closing && !m_waitingForReply) {
+        if (!m_socket->canReadLine()) {
+            if (m_socket->bytesAvailable() > maxLineLength)
+                refuse(QStringLiteral("too-long"),
+                       QStringLiteral("a request line is at most %1 bytes").arg(maxLineLength));
+            return;
+        }
+        QByteArray line = m_socket->readLine(maxLineLength + 2);
+        if (!line.endsWith('\n') || line.size() > maxLineLength + 1) {
+            refuse(QStringLiteral("too-long"),
+                   QStringLiteral("a request line is at most %1 bytes").arg(maxLineLength));
+            return;
+        }
+        line.chop(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        m_idle->start();
+        handleLine(line);
+    }
+}
+
+void ControlClient::handleLine(const QByteArray &line)
+{
+    const auto parsed = ControlRequest::parse(line);
+    if (const auto *failure = std::get_if<ControlRequest::Failure>(&parsed)) {
+        send(ControlReplies::line(ControlReplies::failed(failure->code, failure->message)));
+        return;
+    }
+    const ControlRequest::Request &request = std::get<ControlRequest::Request>(parsed);
+    if (request.command == ControlRequest::Command::Watch)
+        m_watching = true;
+    m_waitingForReply = true;
+    // The reply may come after this client has gone; then it is dropped.
+    m_core.handle(request, [self = QPointer(this)](const QJsonObject &reply) {
+        if (self)
+            self->answer(reply);
+    });
+}
+
+void ControlClient::answer(const QJsonObject &reply)
+{
+    m_waitingForReply = false;
+    send(ControlReplies::line(reply));
+    m_idle->start();
+    // A reply that came later, from a timer: the lines that waited behind it are read now,
+    // outside the core's call.
+    if (!m_reading)
+        QMetaObject::invokeMethod(this, &ControlClient::readLines, Qt::QueuedConnection);
+}
+
+void ControlClient::idleTimeout()
+{
+    if (m_watching || m_waitingForReply) {
+        m_idle->start();
+        return;
+    }
+    refuse(
+        QStringLiteral("idle"),
+        QStringLiteral("no request for %1 s: connection closed").arg(m_idle->interval() / 1000.0));
+}

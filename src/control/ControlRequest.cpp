@@ -1,0 +1,139 @@
+#include "ControlRequest.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QStringList>
+#include <cmath>
+#include <optional>
+
+namespace ControlRequest {
+
+namespace {
+
+struct CommandInfo
+{
+    const char *name;
+    Command command;
+    QStringList fields; // besides "command"
+};
+
+const CommandInfo commands[] = {
+    {"status", Command::Status, {}},
+    {"watch", Command::Watch, {}},
+    {"relay", Command::Relay, {QStringLiteral("relay"), QStringLiteral("action")}},
+    {"macro", Command::Macro, {QStringLiteral("macro")}},
+    {"aout", Command::Aout, {QStringLiteral("output"), QStringLiteral("value")}},
+    {"raise", Command::Raise, {}},
+};
+
+const struct
+{
+    const char *name;
+    RelayAction action;
+} actions[] = {{"on", RelayAction::On}, {"off", RelayAction::Off}, {"toggle", RelayAction::Toggle}};
+
+Failure badRequest(const QString &message)
+{
+    return {QStringLiteral("bad-request"), message};
+}
+
+// A whole number within [lowest, highest]. JSON has only doubles: 5.0 counts as 5, 5.5 and
+// "5" do not.
+std::optional<int> wholeNumber(const QJsonObject &object, const QString &field, int lowest,
+                               int highest)
+{
+    const QJsonValue value = object.value(field);
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    if (number != std::floor(number) || number < lowest || number > highest)
+        return std::nullopt;
+    return static_cast<int>(number);
+}
+
+Failure numberFailure(const QString &field, int lowest, int highest)
+{
+    return badRequest(QStringLiteral("\"%1\" must be a whole number from %2 to %3")
+                          .arg(field)
+                          .arg(lowest)
+                          .arg(highest));
+}
+
+} // namespace
+
+std::variant<Request, Failure> parse(QByteArrayView line)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(line.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError)
+        return badRequest(QStringLiteral("not JSON: %1 at character %2")
+                              .arg(error.errorString())
+                              .arg(error.offset));
+    if (!document.isObject())
+        return badRequest(QStringLiteral("a request is one JSON object"));
+    const QJsonObject object = document.object();
+    const QJsonValue name = object.value(QStringLiteral("command"));
+    if (!name.isString())
+        return badRequest(QStringLiteral("\"command\" must be a text, such as \"status\""));
+
+    const CommandInfo *info = nullptr;
+    for (const CommandInfo &candidate : commands)
+        if (name.toString() == QLatin1String(candidate.name))
+            info = &candidate;
+    if (!info)
+        return Failure{QStringLiteral("unknown-command"),
+                       QStringLiteral("unknown command \"%1\"").arg(name.toString().left(40))};
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (it.key() != QLatin1String("command") && !info->fields.contains(it.key()))
+            return badRequest(QStringLiteral("\"%1\" takes no field \"%2\"")
+                                  .arg(QLatin1String(info->name), it.key().left(40)));
+
+    Request request;
+    request.command = info->command;
+    switch (info->command) {
+    case Command::Relay: {
+        const std::optional<int> relay =
+            wholeNumber(object, QStringLiteral("relay"), 1, relayCount);
+        if (!relay)
+            return numberFailure(QStringLiteral("relay"), 1, relayCount);
+        request.relay = *relay;
+        const QString action = object.value(QStringLiteral("action")).toString();
+        bool known = false;
+        for (const auto &candidate : actions)
+            if (action == QLatin1String(candidate.name)) {
+                request.action = candidate.action;
+                known = true;
+            }
+        if (!known)
+            return badRequest(QStringLiteral("\"action\" must be \"on\", \"off\" or \"toggle\""));
+        break;
+    }
+    case Command::Macro: {
+        const std::optional<int> macro =
+            wholeNumber(object, QStringLiteral("macro"), 1, macroCount);
+        if (!macro)
+            return numberFailure(QStringLiteral("macro"), 1, macroCount);
+        request.macro = *macro;
+        break;
+    }
+    case Command::Aout: {
+        const std::optional<int> output = wholeNumber(object, QStringLiteral("output"), 1, 2);
+        if (!output)
+            return numberFailure(QStringLiteral("output"), 1, 2);
+        const std::optional<int> value = wholeNumber(object, QStringLiteral("value"), 0, 255);
+        if (!value)
+            return numberFailure(QStringLiteral("value"), 0, 255);
+        request.output = *output;
+        request.value = *value;
+        break;
+    }
+    case Command::Status:
+    case Command::Watch:
+    case Command::Raise:
+        break;
+    }
+    return request;
+}
+
+} // namespace ControlRequest

@@ -1,0 +1,101 @@
+#pragma once
+
+// A panel with its control socket in the test process, on the simulated board over a real
+// pseudo-terminal: the window, the one-panel claim whose socket the control server takes,
+// and the core. Each test's own runtime folder keeps its socket apart from any other.
+#include "CommandFrames.h"
+#include "ControlCore.h"
+#include "ControlServer.h"
+#include "FakeMessageBox.h"
+#include "MemorySettingsStore.h"
+#include "PanelInstance.h"
+#include "PtyBoard.h"
+#include "QtSerialPortAdapter.h"
+#include "SettingsKeys.h"
+#include "frmMonitor.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace ControlTest {
+
+inline constexpr int boardPort = 4;
+inline constexpr int patience = 10000; // ms: an upper bound, never a delay
+
+// Gives the test process a runtime folder of its own, so the panel's socket is made there.
+struct RuntimeFolder
+{
+    QTemporaryDir folder;
+    RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder.path())); }
+};
+
+struct Rig
+{
+    MemorySettingsStore store;
+    QtSerialPortAdapter port;
+    FakeMessageBox messages;
+    PtyBoard board;
+    PanelInstance instance;
+    std::unique_ptr<frmMonitor> window;
+    std::unique_ptr<ControlCore> core;
+    std::unique_ptr<ControlServer> server;
+
+    ~Rig()
+    {
+        server.reset();
+        core.reset();
+        window.reset();
+    }
+
+    void preset(SettingsKey key, const QString &value, int index = -1)
+    {
+        store.preset(SettingsKeys::application, SettingsKeys::section,
+                     SettingsKeys::keyName(key, index), value);
+    }
+
+    // Starts the panel on the board with its socket listening; with `awaitLink` waits
+    // until the board has answered and has taken what the panel sends at the first frame
+    // (the stored analog output 2).
+    bool start(MonitorDialogs *dialogs = nullptr, bool awaitLink = true)
+    {
+        if (!board.start(boardPort) || instance.claim() != PanelInstance::Claim::Claimed ||
+            !instance.server())
+            return false;
+        preset(Keys::MeterComPort, QString::number(boardPort));
+        window =
+            std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, dialogs});
+        core = std::make_unique<ControlCore>(*window);
+        server = std::make_unique<ControlServer>(instance.server(), *core);
+        window->Form_Load();
+        if (!port.isOpen())
+            return false;
+        return !awaitLink || (QTest::qWaitFor([&] { return window->poll().linkLit(); }, patience) &&
+                              awaitFreshFrame());
+    }
+
+    // Waits until the window has shown a frame asked for after this call: one the board
+    // built from its state as it is now, and after every byte the panel wrote before it.
+    bool awaitFreshFrame()
+    {
+        QSignalSpy shown(&window->poll(), &StatusPoll::frameShown);
+        const int asked = board.statusRequests();
+        return QTest::qWaitFor(
+            [&] { return board.statusRequests() > asked + 1 && shown.count() >= 2; }, patience);
+    }
+};
+
+// The frames a spy on PtyBoard::frameReceived caught, without the status requests.
+inline QList<QByteArray> commandFrames(const QSignalSpy &frames)
+{
+    QList<QByteArray> found;
+    for (const QList<QVariant> &arguments : frames) {
+        const QByteArray frame = arguments.at(0).toByteArray();
+        if (frame != CommandFrames::statusRequest())
+            found << frame;
+    }
+    return found;
+}
+
+} // namespace ControlTest

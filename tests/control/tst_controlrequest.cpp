@@ -1,0 +1,113 @@
+// Reading a control request: the fields a good request carries, and the boundaries of each
+// number. (What a bad line gets over the socket is in the socket's test.)
+#include "ControlRequest.h"
+#include "TestMain.h"
+
+using namespace Qt::StringLiterals;
+using ControlRequest::Command;
+using ControlRequest::RelayAction;
+
+namespace {
+
+// A request as a few words: the command and the fields it carries.
+QString describe(const ControlRequest::Request &request)
+{
+    switch (request.command) {
+    case Command::Status:
+        return u"status"_s;
+    case Command::Watch:
+        return u"watch"_s;
+    case Command::Raise:
+        return u"raise"_s;
+    case Command::Macro:
+        return u"macro %1"_s.arg(request.macro);
+    case Command::Aout:
+        return u"aout %1 %2"_s.arg(request.output).arg(request.value);
+    case Command::Relay:
+        break;
+    }
+    const char *actions[] = {"on", "off", "toggle"};
+    return u"relay %1 %2"_s.arg(request.relay).arg(QLatin1String(actions[int(request.action)]));
+}
+
+} // namespace
+
+class TestControlRequest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void goodRequestsCarryTheirFields_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("read"); // the request as describe() writes it
+        QTest::newRow("status") << R"({"command":"status"})"_ba << u"status"_s;
+        QTest::newRow("watch, blanks around") << "  {\"command\" : \"watch\"}  "_ba << u"watch"_s;
+        QTest::newRow("R1 on") << R"({"command":"relay","relay":1,"action":"on"})"_ba
+                               << u"relay 1 on"_s;
+        QTest::newRow("R64 off, fields in another order")
+            << R"({"action":"off","relay":64,"command":"relay"})"_ba << u"relay 64 off"_s;
+        QTest::newRow("5.0 is the whole number 5")
+            << R"({"command":"relay","relay":5.0,"action":"toggle"})"_ba << u"relay 5 toggle"_s;
+        QTest::newRow("macro 32") << R"({"command":"macro","macro":32})"_ba << u"macro 32"_s;
+        QTest::newRow("aout 1 at 0")
+            << R"({"command":"aout","output":1,"value":0})"_ba << u"aout 1 0"_s;
+        QTest::newRow("aout 2 at 255")
+            << R"({"command":"aout","output":2,"value":255})"_ba << u"aout 2 255"_s;
+        QTest::newRow("raise") << R"({"command":"raise"})"_ba << u"raise"_s;
+    }
+    void goodRequestsCarryTheirFields()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, read);
+        const auto parsed = ControlRequest::parse(line);
+        const auto *request = std::get_if<ControlRequest::Request>(&parsed);
+        if (!request)
+            QFAIL(qPrintable(std::get<ControlRequest::Failure>(parsed).message));
+        QCOMPARE(describe(*request), read);
+    }
+
+    void badFieldsNameWhatIsWrong_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("named"); // a part of the message
+        QTest::newRow("relay 0") << R"({"command":"relay","relay":0,"action":"on"})"_ba
+                                 << u"\"relay\" must be a whole number from 1 to 64"_s;
+        QTest::newRow("relay 5.5")
+            << R"({"command":"relay","relay":5.5,"action":"on"})"_ba << u"\"relay\""_s;
+        QTest::newRow("relay huge")
+            << R"({"command":"relay","relay":1e300,"action":"on"})"_ba << u"\"relay\""_s;
+        QTest::newRow("relay true")
+            << R"({"command":"relay","relay":true,"action":"on"})"_ba << u"\"relay\""_s;
+        QTest::newRow("action missing") << R"({"command":"relay","relay":3})"_ba << u"\"action\""_s;
+        QTest::newRow("action ON")
+            << R"({"command":"relay","relay":3,"action":"ON"})"_ba << u"\"action\""_s;
+        QTest::newRow("macro 33") << R"({"command":"macro","macro":33})"_ba << u"from 1 to 32"_s;
+        QTest::newRow("macro missing") << R"({"command":"macro"})"_ba << u"\"macro\""_s;
+        QTest::newRow("output 3") << R"({"command":"aout","output":3,"value":1})"_ba
+                                  << u"\"output\""_s;
+        QTest::newRow("value -1") << R"({"command":"aout","output":1,"value":-1})"_ba
+                                  << u"from 0 to 255"_s;
+        QTest::newRow("value as text")
+            << R"({"command":"aout","output":1,"value":"13"})"_ba << u"\"value\""_s;
+        QTest::newRow("unknown field")
+            << R"({"command":"macro","macro":1,"wait":true})"_ba << u"no field \"wait\""_s;
+        QTest::newRow("command missing") << R"({"relay":1})"_ba << u"\"command\""_s;
+        QTest::newRow("unknown command")
+            << R"({"command":"Status"})"_ba << u"unknown command \"Status\""_s;
+        QTest::newRow("two objects")
+            << R"({"command":"status"}{"command":"status"})"_ba << u"not JSON"_s;
+    }
+    void badFieldsNameWhatIsWrong()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, named);
+        const auto parsed = ControlRequest::parse(line);
+        const auto *failure = std::get_if<ControlRequest::Failure>(&parsed);
+        QVERIFY(failure);
+        QVERIFY2(failure->message.contains(named), qPrintable(failure->message));
+    }
+};
+
+TARNWICK_TEST_MAIN(TestControlRequest)
+#include "tst_controlrequest.moc"

@@ -1,0 +1,137 @@
+// tarnwick-ctl's command line: what each accepted form means, and that every wrong one is a
+// usage error that says what is wrong.
+#include "CtlArguments.h"
+#include "TestMain.h"
+
+using namespace Qt::StringLiterals;
+using CtlArguments::Invocation;
+using CtlArguments::Verb;
+
+namespace {
+
+// An invocation as a few words: the command, its operands and the options it took.
+QString describe(const Invocation &invocation)
+{
+    QStringList words;
+    switch (invocation.verb) {
+    case Verb::Help:
+        return u"help"_s;
+    case Verb::Status:
+        words << u"status"_s;
+        break;
+    case Verb::Watch:
+        words << u"watch"_s;
+        break;
+    case Verb::Relay:
+        words << u"relay"_s << QString::number(invocation.number) << invocation.action;
+        break;
+    case Verb::Macro:
+        words << u"macro"_s << QString::number(invocation.number);
+        break;
+    case Verb::Aout:
+        words << u"aout"_s << QString::number(invocation.number)
+              << QString::number(invocation.value);
+        break;
+    case Verb::WaitInput:
+        words << u"wait input"_s << QString::number(invocation.number)
+              << (invocation.on ? u"on"_s : u"off"_s);
+        break;
+    }
+    if (invocation.json)
+        words << u"json"_s;
+    if (invocation.wait)
+        words << u"wait"_s;
+    if (invocation.timeout)
+        words << QString::number(*invocation.timeout) << u"s"_s;
+    if (!invocation.socket.isEmpty())
+        words << u"at"_s << invocation.socket;
+    return words.join(u' ');
+}
+
+QStringList words(const QString &line)
+{
+    return line.split(u' ', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestCtlArguments : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void acceptedForms_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("read"); // the invocation as describe() writes it
+        QTest::newRow("status") << u"status"_s << u"status"_s;
+        QTest::newRow("status --json") << u"status --json"_s << u"status json"_s;
+        QTest::newRow("relay R5 on") << u"relay R5 on"_s << u"relay 5 on"_s;
+        QTest::newRow("relay r64 toggle, wait 0.5 s")
+            << u"relay r64 toggle --wait --timeout 0.5"_s << u"relay 64 toggle wait 0.5 s"_s;
+        QTest::newRow("relay 7 off, options first")
+            << u"--wait relay 7 off"_s << u"relay 7 off wait"_s;
+        QTest::newRow("macro 32 --wait") << u"macro 32 --wait"_s << u"macro 32 wait"_s;
+        QTest::newRow("aout 1 13") << u"aout 1 13"_s << u"aout 1 13"_s;
+        QTest::newRow("aout 2 255") << u"aout 2 255"_s << u"aout 2 255"_s;
+        QTest::newRow("watch --json") << u"watch --json"_s << u"watch json"_s;
+        QTest::newRow("wait input 8 off --timeout 30")
+            << u"wait input 8 off --timeout 30"_s << u"wait input 8 off 30 s"_s;
+        QTest::newRow("a panel named by its socket")
+            << u"--socket /run/x status"_s << u"status at /run/x"_s;
+        QTest::newRow("--help beats the rest") << u"relay --help"_s << u"help"_s;
+    }
+    void acceptedForms()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, read);
+        const auto parsed = CtlArguments::parse(words(line));
+        const auto *invocation = std::get_if<Invocation>(&parsed);
+        if (!invocation)
+            QFAIL(qPrintable(std::get<CtlArguments::UsageError>(parsed).message));
+        QCOMPARE(describe(*invocation), read);
+    }
+
+    void wrongFormsAreUsageErrors_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("named"); // a part of the message
+        QTest::newRow("nothing") << QString() << u"no command"_s;
+        QTest::newRow("unknown command") << u"reboot"_s << u"'reboot'"_s;
+        QTest::newRow("unknown option") << u"status --yaml"_s << u"'--yaml'"_s;
+        QTest::newRow("R0") << u"relay R0 on"_s << u"R1 to R64"_s;
+        QTest::newRow("R65") << u"relay R65 on"_s << u"R1 to R64"_s;
+        QTest::newRow("bank letter") << u"relay A1 on"_s << u"'A1'"_s;
+        QTest::newRow("relay action") << u"relay R5 flip"_s << u"on, off or toggle"_s;
+        QTest::newRow("relay without action") << u"relay R5"_s << u"2 argument"_s;
+        QTest::newRow("macro 0") << u"macro 0"_s << u"1 to 32"_s;
+        QTest::newRow("macro 33") << u"macro 33"_s << u"1 to 32"_s;
+        QTest::newRow("aout 3") << u"aout 3 10"_s << u"1 or 2"_s;
+        QTest::newRow("aout 256") << u"aout 1 256"_s << u"0 to 255"_s;
+        QTest::newRow("aout 1.5") << u"aout 1 1.5"_s << u"0 to 255"_s;
+        QTest::newRow("wait relay") << u"wait relay 1 on"_s << u"waits for an input"_s;
+        QTest::newRow("input 9") << u"wait input 9 on"_s << u"1 to 8"_s;
+        QTest::newRow("input state") << u"wait input 1 high"_s << u"on or off"_s;
+        QTest::newRow("--timeout without --wait")
+            << u"relay R1 on --timeout 3"_s << u"only with --wait"_s;
+        QTest::newRow("--timeout 0") << u"wait input 1 on --timeout 0"_s << u"above 0"_s;
+        QTest::newRow("--timeout text") << u"wait input 1 on --timeout soon"_s << u"'soon'"_s;
+        QTest::newRow("--timeout last") << u"wait input 1 on --timeout"_s << u"needs a value"_s;
+        QTest::newRow("--json on relay") << u"relay R1 on --json"_s << u"no --json"_s;
+        QTest::newRow("--wait on aout") << u"aout 1 5 --wait"_s << u"no --wait"_s;
+        QTest::newRow("--timeout on watch") << u"watch --timeout 5"_s << u"no --timeout"_s;
+    }
+    void wrongFormsAreUsageErrors()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, named);
+        const auto parsed = CtlArguments::parse(words(line));
+        const auto *error = std::get_if<CtlArguments::UsageError>(&parsed);
+        QVERIFY(error);
+        QVERIFY2(error->message.contains(named), qPrintable(error->message));
+        QVERIFY(error->message.contains(u"--help"_s));
+    }
+};
+
+TARNWICK_TEST_MAIN(TestCtlArguments)
+#include "tst_ctlarguments.moc"

@@ -1,0 +1,203 @@
+#include "CtlArguments.h"
+
+namespace CtlArguments {
+
+namespace {
+
+constexpr double longestTimeout = 7 * 24 * 3600.0; // a week is more than any script waits
+
+struct VerbInfo
+{
+    const char *name;
+    Verb verb;
+    int operands; // words after the verb
+    const char *synopsis;
+    bool takesJson;
+    bool takesWait;
+    bool takesTimeout; // only with --wait where takesWait
+};
+
+const VerbInfo verbs[] = {
+    {"status", Verb::Status, 0, "status [--json]", true, false, false},
+    {"relay", Verb::Relay, 2, "relay R<1..64> on|off|toggle [--wait] [--timeout S]", false, true,
+     true},
+    {"macro", Verb::Macro, 1, "macro <1..32> [--wait] [--timeout S]", false, true, true},
+    {"aout", Verb::Aout, 2, "aout <1|2> <0..255>", false, false, false},
+    {"watch", Verb::Watch, 0, "watch [--json]", true, false, false},
+    {"wait", Verb::WaitInput, 3, "wait input <1..8> on|off [--timeout S]", false, false, true},
+};
+
+UsageError usage(const QString &problem)
+{
+    return {problem + QStringLiteral("\nRun 'tarnwick-ctl --help' for the commands.")};
+}
+
+std::optional<int> wholeNumber(const QString &text, int lowest, int highest)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok, 10);
+    if (!ok || number < lowest || number > highest)
+        return std::nullopt;
+    return number;
+}
+
+std::optional<bool> onOff(const QString &word)
+{
+    if (word == QLatin1String("on"))
+        return true;
+    if (word == QLatin1String("off"))
+        return false;
+    return std::nullopt;
+}
+
+// Reads the words after the verb into the invocation, or says what is wrong with them.
+std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &words,
+                                       Invocation &invocation)
+{
+    const QString verb = QLatin1String(info.name);
+    if (words.size() != info.operands)
+        return usage(QStringLiteral("'%1' takes %2 argument(s): tarnwick-ctl %3")
+                         .arg(verb)
+                         .arg(info.operands)
+                         .arg(QLatin1String(info.synopsis)));
+    switch (info.verb) {
+    case Verb::Relay: {
+        QString name = words[0];
+        if (name.startsWith(QLatin1Char('R'), Qt::CaseInsensitive))
+            name.remove(0, 1);
+        const std::optional<int> relay = wholeNumber(name, 1, 64);
+        if (!relay)
+            return usage(
+                QStringLiteral("'%1' is not a relay: name one of R1 to R64").arg(words[0]));
+        if (words[1] != QLatin1String("on") && words[1] != QLatin1String("off") &&
+            words[1] != QLatin1String("toggle"))
+            return usage(
+                QStringLiteral("'%1' is not an action: use on, off or toggle").arg(words[1]));
+        invocation.number = *relay;
+        invocation.action = words[1];
+        break;
+    }
+    case Verb::Macro: {
+        const std::optional<int> macro = wholeNumber(words[0], 1, 32);
+        if (!macro)
+            return usage(
+                QStringLiteral("'%1' is not a macro: give its number, 1 to 32").arg(words[0]));
+        invocation.number = *macro;
+        break;
+    }
+    case Verb::Aout: {
+        const std::optional<int> output = wholeNumber(words[0], 1, 2);
+        if (!output)
+            return usage(QStringLiteral("'%1' is not an analog output: use 1 or 2").arg(words[0]));
+        const std::optional<int> value = wholeNumber(words[1], 0, 255);
+        if (!value)
+            return usage(QStringLiteral("'%1' is not a level: give a whole number from 0 to 255")
+                             .arg(words[1]));
+        invocation.number = *output;
+        invocation.value = *value;
+        break;
+    }
+    case Verb::WaitInput: {
+        if (words[0] != QLatin1String("input"))
+            return usage(QStringLiteral("'wait' waits for an input: tarnwick-ctl %1")
+                             .arg(QLatin1String(info.synopsis)));
+        const std::optional<int> input = wholeNumber(words[1], 1, 8);
+        if (!input)
+            return usage(
+                QStringLiteral("'%1' is not an input: give its number, 1 to 8").arg(words[1]));
+        const std::optional<bool> on = onOff(words[2]);
+        if (!on)
+            return usage(QStringLiteral("'%1' is not a state: use on or off").arg(words[2]));
+        invocation.number = *input;
+        invocation.on = *on;
+        break;
+    }
+    case Verb::Help:
+    case Verb::Status:
+    case Verb::Watch:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<Invocation, UsageError> parse(const QStringList &arguments)
+{
+    Invocation invocation;
+    QStringList words;
+    bool help = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            help = true;
+        } else if (argument == QLatin1String("--json")) {
+            invocation.json = true;
+        } else if (argument == QLatin1String("--wait")) {
+            invocation.wait = true;
+        } else if (argument == QLatin1String("--timeout") ||
+                   argument == QLatin1String("--socket")) {
+            if (i + 1 == arguments.size())
+                return usage(QStringLiteral("%1 needs a value").arg(argument));
+            const QString value = arguments[++i];
+            if (argument == QLatin1String("--socket")) {
+                invocation.socket = value;
+                continue;
+            }
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            if (!ok || !(seconds > 0) || seconds > longestTimeout)
+                return usage(QStringLiteral("--timeout takes seconds, a number above 0 and at "
+                                            "most %1, not '%2'")
+                                 .arg(longestTimeout)
+                                 .arg(value));
+            invocation.timeout = seconds;
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            return usage(QStringLiteral("unknown option '%1'").arg(argument));
+        } else {
+            words << argument;
+        }
+    }
+    if (help)
+        return Invocation{};
+    if (words.isEmpty())
+        return usage(QStringLiteral("no command given"));
+
+    const VerbInfo *info = nullptr;
+    for (const VerbInfo &candidate : verbs)
+        if (words[0] == QLatin1String(candidate.name))
+            info = &candidate;
+    if (!info)
+        return usage(QStringLiteral("unknown command '%1'").arg(words[0]));
+    const QString verb = words.takeFirst();
+    if (invocation.json && !info->takesJson)
+        return usage(QStringLiteral("'%1' takes no --json").arg(verb));
+    if (invocation.wait && !info->takesWait)
+        return usage(QStringLiteral("'%1' takes no --wait").arg(verb));
+    if (invocation.timeout && !info->takesTimeout)
+        return usage(QStringLiteral("'%1' takes no --timeout").arg(verb));
+    if (invocation.timeout && info->takesWait && !invocation.wait)
+        return usage(QStringLiteral("--timeout counts only with --wait"));
+    invocation.verb = info->verb;
+    if (const std::optional<UsageError> error = readOperands(*info, words, invocation))
+        return *error;
+    return invocation;
+}
+
+QString usageText()
+{
+    QString text = QStringLiteral("Usage: tarnwick-ctl [--socket PATH] COMMAND\n\n"
+                                  "Controls the running Tarnwick panel of these settings.\n\n"
+                                  "Commands:\n");
+    for (const VerbInfo &info : verbs)
+        text += QStringLiteral("  tarnwick-ctl %1\n").arg(QLatin1String(info.synopsis));
+    text += QStringLiteral(
+        "\n--json prints one JSON object a line. --wait waits until a later frame shows the\n"
+        "relays as asked (--timeout S, default 2 s); wait input waits without limit unless\n"
+        "--timeout is given.\n\n"
+        "Exit status: 0 done, 1 not confirmed in time, 2 usage, 3 no panel running,\n"
+        "4 refused by the panel (the reason is printed).\n");
+    return text;
+}
+
+} // namespace CtlArguments

@@ -1,0 +1,108 @@
+#include "CtlOutput.h"
+
+#include <QJsonArray>
+#include <QStringList>
+
+namespace CtlOutput {
+
+namespace {
+
+bool isOn(const QJsonObject &status, const char *field, int number)
+{
+    return status.value(QLatin1String(field)).toArray().at(number - 1).toBool();
+}
+
+QString onList(const QJsonObject &status, const char *field, const QString &prefix)
+{
+    QStringList on;
+    const QJsonArray items = status.value(QLatin1String(field)).toArray();
+    for (int i = 0; i < items.size(); ++i)
+        if (items.at(i).toBool())
+            on << prefix + QString::number(i + 1);
+    return on.isEmpty() ? QStringLiteral("none") : on.join(QLatin1Char(' '));
+}
+
+QString meterList(const QJsonObject &status, bool withCaptions)
+{
+    const QJsonArray meters = status.value(QLatin1String("meters")).toArray();
+    const QJsonArray captions = status.value(QLatin1String("meterCaptions")).toArray();
+    QStringList shown;
+    for (int m = 0; m < meters.size(); ++m) {
+        const QString value = QString::number(meters.at(m).toDouble(), 'g', 6);
+        const QString caption = captions.at(m).toString();
+        shown << (withCaptions && !caption.isEmpty() ? caption + QStringLiteral(" ") + value
+                                                     : value);
+    }
+    return shown.join(withCaptions ? QStringLiteral(", ") : QStringLiteral(" "));
+}
+
+QString text(const QJsonObject &status, const char *field)
+{
+    return status.value(QLatin1String(field)).toString();
+}
+
+// The frame without its closing carriage return, other control characters shown as "?".
+QString printableFrame(const QJsonObject &status)
+{
+    QString frame = text(status, "frame");
+    if (frame.endsWith(QLatin1Char('\r')))
+        frame.chop(1);
+    for (QChar &c : frame)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('?');
+    return frame;
+}
+
+} // namespace
+
+bool relayOn(const QJsonObject &status, int relay)
+{
+    return isOn(status, "relays", relay);
+}
+
+bool inputOn(const QJsonObject &status, int input)
+{
+    return isOn(status, "inputs", input);
+}
+
+QString statusText(const QJsonObject &status)
+{
+    QString link = text(status, "link");
+    const int port = status.value(QLatin1String("port")).toInt();
+    const QString device = text(status, "device");
+    link += QStringLiteral(", Com %1").arg(port);
+    if (!device.isEmpty())
+        link += QStringLiteral(" (%1)").arg(device);
+
+    QStringList inputs;
+    const QJsonArray names = status.value(QLatin1String("inputNames")).toArray();
+    for (int k = 1; k <= 8; ++k)
+        inputs << QStringLiteral("%1 %2 %3")
+                      .arg(k)
+                      .arg(inputOn(status, k) ? QStringLiteral("on ") : QStringLiteral("off"),
+                           names.at(k - 1).toString());
+    const QJsonArray aout = status.value(QLatin1String("aout")).toArray();
+
+    QStringList lines;
+    lines << QStringLiteral("Link:        ") + link
+          << QStringLiteral("Relays on:   ") + onList(status, "relays", QStringLiteral("R"))
+          << QStringLiteral("Inputs:      ") + inputs.join(QStringLiteral("\n             "))
+          << QStringLiteral("Meters:      ") + meterList(status, true)
+          << QStringLiteral("Temperature: ") + text(status, "temperature")
+          << QStringLiteral("Frequency:   ") + text(status, "frequency")
+          << QStringLiteral("Analog out:  1 = %1, 2 = %2")
+                 .arg(aout.at(0).toInt())
+                 .arg(aout.at(1).toInt())
+          << QStringLiteral("Frame:       ") + printableFrame(status);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString frameLine(const QJsonObject &status)
+{
+    return QStringLiteral("%1 | relays on: %2 | inputs on: %3 | meters: %4 | %5 | %6")
+        .arg(text(status, "link"), onList(status, "relays", QStringLiteral("R")),
+             onList(status, "inputs", QString()), meterList(status, false),
+             text(status, "temperature"), text(status, "frequency"));
+}
+
+} // namespace CtlOutput

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+// How tarnwick-ctl prints what the panel reports. Plain functions of the status object the
+// panel sends ({"link":..., "relays":[...], ...}).
+namespace CtlOutput {
+
+// The status as a few labelled lines, for a person.
+QString statusText(const QJsonObject &status);
+// One frame as one line, for watch without --json.
+QString frameLine(const QJsonObject &status);
+// Whether relay n (1..64) or input n (1..8) is on in the status; false when missing.
+bool relayOn(const QJsonObject &status, int relay);
+bool inputOn(const QJsonObject &status, int input);
+
+} // namespace CtlOutput
