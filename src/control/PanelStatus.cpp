@@ -2,6 +2,7 @@
 
 #include "AGauge.h"
 #include "ColorButton.h"
+#include "LampLabel.h"
 #include "LinkState.h"
 #include "MonitorLayout.h"
 #include "SerialPort.h"
@@ -67,7 +68,7 @@ PanelStatus readPanelStatus(frmMonitor &window)
     status.relays = shownRelays(window);
     const quint32 on = window.onColor();
     for (std::size_t k = 0; k < status.inputs.size(); ++k) {
-        status.inputs[k] = MonitorLayout::backColor(w.LblStatus[k]) == on;
+        status.inputs[k] = w.LblStatus[k]->backColor() == on;
         status.inputNames[k] = w.LblStatus[k]->text();
     }
     for (std::size_t m = 0; m < status.meters.size(); ++m) {

@@ -12,6 +12,17 @@
 #include <QCheckBox>
 #include <QLabel>
 
+namespace {
+
+// A label given its text again lays it out and repaints it all the same.
+void showText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+} // namespace
+
 void frmMonitor::showStatusFrame(const QByteArray &frame)
 {
     w.Picture5->show();
@@ -19,10 +30,10 @@ void frmMonitor::showStatusFrame(const QByteArray &frame)
     const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
     if (fahrenheit)
         paintStatus(frame);
-    w.Label2->setText(StatusFrame::text(frame));
-    w.LabelFreq->setText(StatusFrame::frequencyText(frame));
+    showText(w.Label2, StatusFrame::text(frame));
+    showText(w.LabelFreq, StatusFrame::frequencyText(frame));
     if (fahrenheit)
-        w.LabelTemp->setText(StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
+        showText(w.LabelTemp, StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
 }
 
 void frmMonitor::paintStatus(const QByteArray &frame)

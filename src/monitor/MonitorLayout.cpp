@@ -255,6 +255,9 @@ MonitorWidgets build(QWidget *client)
     w.Label2->setFont(fixed);
     w.Label2->setWordWrap(true);
     w.Label2->setFrameShape(QFrame::StyledPanel);
+    // It fills its own background, the window's colour: a new string then repaints the
+    // line alone, not the window behind it.
+    w.Label2->setAutoFillBackground(true);
     w.Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // Debug strip.

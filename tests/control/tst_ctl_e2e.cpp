@@ -3,6 +3,7 @@
 // byte for byte, what it prints, and its exit status.
 #include "ColorButton.h"
 #include "ControlRig.h"
+#include "LampLabel.h"
 #include "SetupDialogs.h"
 #include "TestMain.h"
 
