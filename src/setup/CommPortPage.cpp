@@ -149,7 +149,10 @@ CommPortPage::CommPortPage(QWidget *parent)
         if (!chosen.isEmpty())
             txtDevice->setText(tblSerial->item(chosen.first()->row(), 0)->text());
     });
-    refreshDevices();
+    // The list of the system's serial devices is filled when the page is shown, not here:
+    // the page is made at every start with the hidden setup dialog, and asking udev for its
+    // devices is most of what that costs.
+    refreshPorts();
 }
 
 QString CommPortPage::deviceText(int number)
@@ -186,11 +189,16 @@ void CommPortPage::showPort(const QString &digits)
 
 void CommPortPage::refreshDevices()
 {
+    refreshSerialDevices();
+    refreshPorts();
+}
+
+void CommPortPage::refreshPorts()
+{
     for (int n = 1; n <= portCount; ++n) {
         setCell(tblDevices, n - 1, 1, deviceText(n));
         setCell(tblDevices, n - 1, 2, stateText(n));
     }
-    refreshSerialDevices();
     showDeviceOfText();
 }
 

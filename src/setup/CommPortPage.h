@@ -61,6 +61,7 @@ protected:
 
 private:
     void showDeviceOfText();
+    void refreshPorts();
     void refreshSerialDevices();
     void watchDevices(bool watch);
 
