@@ -1,6 +1,7 @@
 #include "ColorButton.h"
 
 #include "BgrColor.h"
+#include "CaptionFit.h"
 
 #include <QEvent>
 #include <QPaintEngine>
@@ -11,8 +12,9 @@ ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *par
     : QAbstractButton(parent)
     , m_backColor(backColor)
 {
+    // No accessible name of its own: a screen reader then reads the caption, whole, also
+    // after the user renames a macro.
     setText(caption);
-    setAccessibleName(caption);
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -92,7 +94,7 @@ const QPixmap &ColorButton::raisedFace(qreal ratio)
     return face.pixmap;
 }
 
-void ColorButton::drawFace(QPainter &painter, bool sunken) const
+void ColorButton::drawFace(QPainter &painter, bool sunken)
 {
     const QColor face = BgrColor::toColor(m_backColor);
     const QRect frame = rect().adjusted(0, 0, -1, -1);
@@ -110,5 +112,7 @@ void ColorButton::drawFace(QPainter &painter, bool sunken) const
     // and the caption must stay legible on it.
     painter.setPen(QColor(Qt::black));
     const QRect textRect = sunken ? rect().translated(1, 1) : rect();
-    painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, text());
+    const QString caption =
+        fitCaption(*this, text(), painter.fontMetrics(), width() - 2 * captionMargin, m_tipIsCaption);
+    painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption);
 }

@@ -5,7 +5,8 @@
 #include <array>
 
 // A push button drawn in its own back colour, like the relay and macro buttons of the board
-// panel: the colour is the message, so no style may tint it.
+// panel: the colour is the message, so no style may tint it. A caption too long for the
+// button is cut at the end, with the whole of it as the tooltip.
 //
 // The window repaints dozens of these on every status frame, so the face (colour, edge and
 // caption) is drawn once per colour and kept: a relay button shows one of two colours, and
@@ -40,11 +41,15 @@ private:
         QPixmap pixmap; // null: nothing kept
     };
 
-    void drawFace(QPainter &painter, bool sunken) const;
+    // Keeps a cut caption off the raised edge.
+    static constexpr int captionMargin = 2;
+
+    void drawFace(QPainter &painter, bool sunken);
     const QPixmap &raisedFace(qreal ratio);
 
     quint32 m_backColor;
     std::array<Face, 2> m_faces; // the last two colours drawn
     std::size_t m_newestFace = 0;
     int m_faceRenderCount = 0;
+    bool m_tipIsCaption = false;
 };

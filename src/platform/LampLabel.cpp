@@ -1,6 +1,7 @@
 #include "LampLabel.h"
 
 #include "BgrColor.h"
+#include "CaptionFit.h"
 
 #include <QEvent>
 #include <QPaintEngine>
@@ -93,12 +94,15 @@ const QPixmap &LampLabel::face(qreal ratio)
     QStyleOption option;
     option.initFrom(this);
     const int m = margin();
+    const QRect area = contentsRect().adjusted(m, m, -m, -m);
     const Qt::LayoutDirection direction = textDirection(text());
     const int flags =
         int(QStyle::visualAlignment(direction, alignment())) |
         (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
-    style()->drawItemText(&painter, contentsRect().adjusted(m, m, -m, -m), flags, option.palette,
-                          isEnabled(), text(), foregroundRole());
+    const QString caption =
+        fitCaption(*this, text(), painter.fontMetrics(), area.width(), m_tipIsCaption);
+    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption,
+                          foregroundRole());
     ++m_faceRenderCount;
     return made.pixmap;
 }

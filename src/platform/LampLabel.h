@@ -8,7 +8,8 @@
 // as a QLabel with that colour as its window colour would, but is drawn once per colour and
 // kept: a lamp shows one of two colours, and every status frame may switch it, so
 // repainting it is then a single copy. The colour is the label's own, not its palette's,
-// so switching it changes no palette and touches no other widget.
+// so switching it changes no palette and touches no other widget. A caption too long for
+// the lamp is cut at the end, with the whole of it as the tooltip.
 class LampLabel : public QLabel
 {
     Q_OBJECT
@@ -51,4 +52,5 @@ private:
     std::array<Face, 2> m_faces; // the last two looks drawn
     std::size_t m_newestFace = 0;
     int m_faceRenderCount = 0;
+    bool m_tipIsCaption = false;
 };

@@ -58,9 +58,7 @@ private Q_SLOTS:
         QTest::newRow("input name") << u"Input 1"_s << green << centre << QSize(57, 17) << true;
         QTest::newRow("off") << u"Input 8"_s << red << centre << QSize(57, 17) << true;
         QTest::newRow("ampersand shown as is") << u"Pump & fan"_s << green << centre
-                                               << QSize(57, 17) << true;
-        QTest::newRow("longer than the lamp") << u"Cooling water inlet valve"_s << green
-                                              << centre << QSize(57, 17) << true;
+                                               << QSize(90, 17) << true;
         QTest::newRow("right to left") << u"\u05de\u05e9\u05d0\u05d1\u05d4"_s << red << centre
                                        << QSize(57, 17) << true;
         QTest::newRow("left aligned") << u"Door"_s << green << int(Qt::AlignLeft | Qt::AlignTop)
@@ -84,6 +82,52 @@ private Q_SLOTS:
         lamp.setEnabled(enabled);
         QCOMPARE(picture(&lamp),
                  plainLabel(caption, color, Qt::Alignment(alignment), size, enabled, lamp.font()));
+    }
+
+    // A name longer than its lamp or button keeps its beginning, ends in an ellipsis, and
+    // is shown whole as the tooltip; a name that fits has no tooltip of ours.
+    void longCaptionsAreCutAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("lamp");
+        QTest::newRow("input lamp") << true;
+        QTest::newRow("macro button") << false;
+    }
+
+    void longCaptionsAreCutAtTheEnd()
+    {
+        QFETCH(bool, lamp);
+        const QString name = u"Cooling water inlet valve"_s;
+        QWidget parent;
+        LampLabel lampLabel(name, green, &parent);
+        lampLabel.setAlignment(Qt::AlignCenter);
+        lampLabel.resize(57, 17);
+        ColorButton button(name, green, &parent);
+        button.resize(60, 20);
+        QWidget *widget = lamp ? static_cast<QWidget *>(&lampLabel) : &button;
+
+        const QImage cut = picture(widget);
+        QCOMPARE(widget->toolTip(), name);
+        if (lamp) {
+            const QString shown =
+                lampLabel.fontMetrics().elidedText(name, Qt::ElideRight, lampLabel.width());
+            QVERIFY(shown.endsWith(QChar(0x2026)) && shown.startsWith(u"Cool"_s));
+            QCOMPARE(cut, plainLabel(shown, green, Qt::AlignCenter, lampLabel.size(), true,
+                                     lampLabel.font()));
+        }
+        // the name itself is unchanged, for the store and for screen readers
+        QCOMPARE(lamp ? lampLabel.text() : button.text(), name);
+
+        if (lamp)
+            lampLabel.setText(u"Pump"_s);
+        else
+            button.setText(u"Pump"_s);
+        picture(widget);
+        QCOMPARE(widget->toolTip(), QString());
+
+        // a tooltip someone else set is not ours to clear
+        widget->setToolTip(u"Starts the pump"_s);
+        picture(widget);
+        QCOMPARE(widget->toolTip(), u"Starts the pump"_s);
     }
 
     void lampKeepsOneFacePerColour()
