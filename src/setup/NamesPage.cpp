@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int nameBoxMinimumWidth = 120;
+
 // A name box with its caption below it.
 QLineEdit *nameBox(QGridLayout *grid, int row, int column, const QString &name, const QString &text,
                    const QString &captionText)
@@ -21,7 +23,7 @@ QLineEdit *nameBox(QGridLayout *grid, int row, int column, const QString &name, 
     box->setObjectName(name);
     // The eight characters of the instruction are advice: any name is kept whole.
     box->setMaxLength(std::numeric_limits<int>::max());
-    box->setMinimumWidth(120);
+    box->setMinimumWidth(nameBoxMinimumWidth);
     auto *caption = new QLabel(captionText);
     caption->setBuddy(box);
     caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -69,13 +71,18 @@ void NamesPage::build()
         TxtSlider[index] = nameBox(outputGrid, 0, index, QStringLiteral("TxtSlider_%1").arg(index),
                                    QStringLiteral("An Out %1").arg(index + 1),
                                    QStringLiteral("An Out %1 Name").arg(index + 1));
-    // The two output boxes as wide as the input boxes above them.
-    outputGrid->setColumnStretch(0, 1);
-    outputGrid->setColumnStretch(1, 1);
-    outputGrid->setColumnStretch(2, 1);
-    outputGrid->setColumnStretch(3, 1);
-    outputGrid->addItem(new QSpacerItem(120, 0), 0, 2);
-    outputGrid->addItem(new QSpacerItem(120, 0), 0, 3);
+    // The two output boxes as wide as the input boxes above them: both grids have four
+    // equal columns. The output grid's last two are held open by empty widgets, not spacer
+    // items: the grid puts no spacing beside a spacer, and gives the boxes what it saves.
+    for (QGridLayout *grid : {inputGrid, outputGrid})
+        for (int column = 0; column < 4; ++column)
+            grid->setColumnStretch(column, 1);
+    for (const int column : {2, 3}) {
+        auto *room = new QWidget;
+        room->setMinimumWidth(nameBoxMinimumWidth);
+        room->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+        outputGrid->addWidget(room, 0, column);
+    }
 
     auto *page = new QVBoxLayout(this);
     page->addWidget(instruction);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -76,6 +77,30 @@ private Q_SLOTS:
         QCOMPARE(numbers[15], u"16"_s);
         QCOMPARE(numbers[16], u"17"_s);
         QCOMPARE(numbers.last(), u"32"_s);
+    }
+
+    // The two output-name boxes stand under the first two input-name boxes, as wide.
+    void outputBoxesLineUpWithTheInputBoxes()
+    {
+        NamesFixture f;
+        auto *tabs = f.field<QTabWidget>(u"SSTab1"_s);
+        QLineEdit *firstInput = f.box(u"DigStatusName_0"_s);
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(firstInput))
+                tabs->setCurrentIndex(i);
+        tabs->window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tabs->window()));
+        QWidget *page = tabs->currentWidget();
+        for (int k = 0; k < 2; ++k) {
+            const auto place = [page](QWidget *box) {
+                return QRect(box->mapTo(page, QPoint(0, 0)), box->size());
+            };
+            const QRect input = place(f.box(u"DigStatusName_%1"_s.arg(k)));
+            const QRect output = place(f.box(u"TxtSlider_%1"_s.arg(k)));
+            QCOMPARE(output.left(), input.left());
+            QCOMPARE(output.width(), input.width());
+            QVERIFY(output.top() > input.bottom());
+        }
     }
 
     void inputNameRelabelsItsLampAndStoresOnlyItsKey()
