@@ -5,6 +5,7 @@
 #include "ColorButton.h"
 #include "LampLabel.h"
 #include "CommandFrames.h"
+#include "FrameTitleStyle.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
 #include "Twips.h"
@@ -244,6 +245,10 @@ MonitorWidgets build(QWidget *client)
                      QStringLiteral("Frame1"), 7560, 4680, 4095, 1695);
     buildRelayBanks(w.Frame3, 0, w);
     buildRelayBanks(w.Frame1, 4, w);
+    auto *frameStyle = new FrameTitleStyle;
+    frameStyle->setParent(client);
+    for (QGroupBox *frame : {w.Frame6, w.Frame4, w.Frame3, w.Frame1})
+        frame->setStyle(frameStyle);
 
     // Received string.
     w.Label18 = label(client, QStringLiteral("Label18"), QStringLiteral("Received String"), 240,
