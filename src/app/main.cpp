@@ -1,7 +1,11 @@
 #include "ColorPicker.h"
 #include "ControlCore.h"
 #include "ControlServer.h"
+#ifdef Q_OS_WIN
+#include "WindowsRegistry.h"
+#else
 #include "DesktopRegistry.h"
+#endif
 #include "FileCheck.h"
 #include "HelpViewer.h"
 #include "Icons.h"
@@ -46,7 +50,11 @@ int main(int argc, char *argv[])
     QtSerialPortAdapter port;
     QtMessageBox messages;
     QtHelpViewer help;
+#ifdef Q_OS_WIN
+    WindowsRegistry registry;
+#else
     DesktopRegistry registry;
+#endif
     QtProcessStarter processes;
     QtFileCheck files;
     QtColorPicker colors;
