@@ -3,7 +3,9 @@
 #include "MonitorFixture.h"
 #include "TestMain.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -17,16 +19,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("firstChild");
-        QTest::newRow("Macros") << u"Frame6"_s << u"cmdMacro_0"_s;
-        QTest::newRow("Input Status") << u"Frame4"_s << u"LblStatus_0"_s;
-        QTest::newRow("Relay Status A-D") << u"Frame3"_s << u"cmdRelayA_0"_s;
-        QTest::newRow("Relay Status E-H") << u"Frame1"_s << u"cmdRelayE_0"_s;
+        QTest::addColumn<int>("desktopPoints"); // 0: the platform's own font
+        for (const int points : {0, 11}) {
+            const QByteArray font = points ? " at 11 pt" : "";
+            QTest::newRow("Macros" + font) << u"Frame6"_s << u"cmdMacro_0"_s << points;
+            QTest::newRow("Input Status" + font) << u"Frame4"_s << u"LblStatus_0"_s << points;
+            QTest::newRow("Relay Status A-D" + font) << u"Frame3"_s << u"cmdRelayA_0"_s << points;
+            QTest::newRow("Relay Status E-H" + font) << u"Frame1"_s << u"cmdRelayE_0"_s << points;
+        }
     }
 
     void firstRowStandsClearOfTheTopLine()
     {
         QFETCH(QString, frame);
         QFETCH(QString, firstChild);
+        QFETCH(int, desktopPoints);
+        const QFont desktop = QApplication::font();
+        if (desktopPoints) {
+            QFont larger = desktop;
+            larger.setPointSize(desktopPoints);
+            QApplication::setFont(larger);
+        }
+        const auto restore = qScopeGuard([&desktop] { QApplication::setFont(desktop); });
         MonitorFixture f;
         f.load();
         auto *box = f.child<QGroupBox>(frame);
