@@ -368,6 +368,41 @@ private Q_SLOTS:
         QVERIFY(rig.panel.awaitFreshFrame());
     }
 
+    void discoveryAnnouncesTheBoardToHomeAssistant_data()
+    {
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<int>("announced");
+        QTest::newRow("discovery=on") << QByteArray("discovery=on\ncommands=on\n") << 80;
+        QTest::newRow("discovery off") << QByteArray("commands=on\n") << 0;
+    }
+    void discoveryAnnouncesTheBoardToHomeAssistant()
+    {
+        QFETCH(QByteArray, setting);
+        QFETCH(int, announced);
+        BridgeRig rig;
+        QVERIFY2(rig.start(setting), qPrintable(rig.broker.errorString()));
+        MqttProbe homeAssistant(rig.broker.port(), u"homeassistant/#"_s);
+        QVERIFY(QTest::qWaitFor([&] { return homeAssistant.isSubscribed(); }, patience));
+        // Retained, so a Home Assistant that starts later finds them: once the probe has the
+        // last one, it has them all.
+        const QString relay5 = u"homeassistant/switch/test_panel/relay5/config"_s;
+        if (announced) {
+            QVERIFY(QTest::qWaitFor([&] { return homeAssistant.messages().size() == announced; }, patience));
+            const QJsonObject config =
+                QJsonDocument::fromJson(homeAssistant.latest(relay5).value_or(QByteArray())).object();
+            QCOMPARE(config[u"command_topic"_s].toString(), topic(u"relay/5/set"_s));
+            // What Home Assistant sends for "on" switches the relay.
+            QSignalSpy frames(&rig.panel.board, &PtyBoard::frameReceived);
+            QVERIFY(rig.probe->publish(config[u"command_topic"_s].toString(),
+                                       config[u"payload_on"_s].toString().toUtf8()));
+            QVERIFY(rig.probe->waitFor(config[u"state_topic"_s].toString(), "ON"));
+            QCOMPARE(commandFrames(frames), QList<QByteArray>{r5Frame});
+        } else {
+            QVERIFY(rig.panel.awaitFreshFrame());
+            QCOMPARE(homeAssistant.messages().size(), 0);
+        }
+    }
+
     void theDefaultBaseTopicNamesTheHostAndThePort()
     {
         BridgeRig rig;
