@@ -3,16 +3,19 @@
 #include "ControlCore.h"
 #include "MqttCommand.h"
 #include "MqttConnection.h"
+#include "MonitorLayout.h"
 #include "MqttDiscovery.h"
 #include "PanelStatus.h"
 #include "SerialPort.h"
 #include "StatusPoll.h"
 #include "frmMonitor.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QSlider>
 #include <QSysInfo>
 #include <cstdio>
 
@@ -32,8 +35,11 @@ MqttBridge::MqttBridge(frmMonitor &window, ControlCore &core, const QString &con
     , m_core(core)
     , m_configPath(configPath)
 {
-    connect(&window.poll(), &StatusPoll::frameShown, this, &MqttBridge::publishChanges);
-    connect(&window.poll(), &StatusPoll::linkChanged, this, &MqttBridge::publishChanges);
+    connect(&window.poll(), &StatusPoll::frameShown, this, &MqttBridge::frameShown);
+    connect(&window.poll(), &StatusPoll::linkChanged, this, &MqttBridge::somethingChanged);
+    for (QSlider *slider : {window.w.VScroll1, window.w.VScroll2})
+        connect(slider, &QSlider::valueChanged, this, &MqttBridge::somethingChanged);
+    window.installEventFilter(this);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &MqttBridge::reload);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MqttBridge::reload);
 }
@@ -145,6 +151,7 @@ void MqttBridge::onConnected()
         patterns << MqttTopics::joined(m_baseTopic, pattern);
     m_connection->subscribe(patterns);
     Q_EMIT connectedChanged(true);
+    m_changed = true;
     publishChanges();
 }
 
@@ -156,10 +163,33 @@ void MqttBridge::onDisconnected(const QString &reason)
     Q_EMIT connectedChanged(false);
 }
 
+bool MqttBridge::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == &m_window && event->type() == QEvent::EnabledChange && m_window.isEnabled())
+        somethingChanged();
+    return QObject::eventFilter(watched, event);
+}
+
+void MqttBridge::frameShown(const QByteArray &frame)
+{
+    if (frame == m_lastFrame && !m_changed)
+        return;
+    m_lastFrame = frame;
+    m_changed = true;
+    publishChanges();
+}
+
+void MqttBridge::somethingChanged()
+{
+    m_changed = true;
+    publishChanges();
+}
+
 void MqttBridge::publishChanges()
 {
-    if (!isConnected())
+    if (!isConnected() || !m_changed)
         return;
+    m_changed = false;
     // The default base topic names the port: a panel moved to another port is another device.
     if (m_config.baseTopic.isEmpty() && derivedBaseTopic() != m_baseTopic) {
         disconnectFromBroker();

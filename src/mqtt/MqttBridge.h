@@ -34,6 +34,9 @@ public:
     QString baseTopic() const { return m_baseTopic; }
     bool isConnected() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 Q_SIGNALS:
     // A value went out to the broker (below the base topic).
     void published(const QString &topic, const QByteArray &payload);
@@ -49,6 +52,8 @@ private:
     void onConnected();
     void onDisconnected(const QString &reason);
     void publishChanges();
+    void frameShown(const QByteArray &frame);
+    void somethingChanged();
     void publishDiscovery();
     void onMessage(const QString &topic, const QByteArray &payload);
     void reject(const QString &topic, const QString &message);
@@ -62,5 +67,11 @@ private:
     QString m_baseTopic;
     std::unique_ptr<MqttConnection> m_connection;
     PublishedTopics m_published;
+    // Reading the whole window for its topics costs many times what an unchanged tick does,
+    // so it is read only when something a topic shows may have changed: another frame, the
+    // link, a slider, or the setup dialog closing (names, captions and meter scales change
+    // only there, and the window is disabled while it is open).
+    QByteArray m_lastFrame;
+    bool m_changed = true;
     QString m_lastReason; // the last disconnect reason told, so a retry loop says it once
 };

@@ -10,6 +10,7 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int keepAliveSeconds = 30;
+constexpr int loopWaitMs = 1000;
 constexpr auto firstRetry = 1s;
 constexpr auto longestRetry = 60s;
 constexpr auto finishLimit = 3s;
@@ -138,7 +139,9 @@ void MqttConnection::run()
         // Asynchronous: the socket's connect does not wait here, the loop finishes it.
         if (mosquitto_connect_async(m_client, host.constData(), m_endpoint.port,
                                     keepAliveSeconds) == MOSQ_ERR_SUCCESS) {
-            while (mosquitto_loop(m_client, 100, 1) == MOSQ_ERR_SUCCESS) {
+            // A long wait: a message to send wakes the loop at once, and an idle panel should
+            // not pay for a thread that wakes for nothing.
+            while (mosquitto_loop(m_client, loopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
                 const std::lock_guard lock(m_mutex);
                 if (m_stopping && std::chrono::steady_clock::now() > m_stopBy)
                     return;

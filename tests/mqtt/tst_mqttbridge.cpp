@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QSlider>
 #include <QTimer>
 #include <random>
@@ -246,6 +247,26 @@ private Q_SLOTS:
         }
         QCOMPARE(commandFrames(frames), QList<QByteArray>());
         QCOMPARE(rig.panel.window->w.VScroll2->value(), 1);
+    }
+
+    // Names change in the setup dialog, with the board's frames the same as before.
+    void aNameGivenInSetupIsPublishedWhenItCloses()
+    {
+        BridgeRig rig;
+        FakeColorPicker colors;
+        SetupDialogs dialogs({rig.panel.store, colors});
+        QVERIFY2(rig.start({}, &dialogs), qPrintable(rig.broker.errorString()));
+        rig.panel.window->mnuSetup_Click();
+        QVERIFY(dialogs.last);
+        auto *name = dialogs.last->findChild<QLineEdit *>(u"DigStatusName_0"_s);
+        QVERIFY(name);
+        name->setText(u"Pump"_s);
+        QVERIFY(QTest::qWaitFor([&] { return rig.panel.window->w.LblStatus[0]->text() == u"Pump"_s; },
+                                patience));
+        dialogs.last->close();
+        QVERIFY(QTest::qWaitFor([&] { return !dialogs.last || dialogs.last->isHidden(); }, patience));
+        QVERIFY(rig.probe->waitFor(topic(u"name/input/1"_s), "Pump"));
+        QCOMPARE(rig.probe->latest(topic(u"name/input/2"_s)), std::optional<QByteArray>("Input 2"));
     }
 
     void macroAndAnalogOutputGoThroughTheWindowsPaths()
