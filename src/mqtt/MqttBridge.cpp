@@ -19,6 +19,9 @@
 #include <QSysInfo>
 #include <cstdio>
 
+// A payload cut short by the connection must still be seen as too long by the parser.
+static_assert(MqttConnection::payloadCut >= MqttCommand::payloadLimit);
+
 namespace {
 
 void tell(const QString &line)
@@ -231,8 +234,12 @@ void MqttBridge::onMessage(const QString &fullTopic, const QByteArray &payload)
 
 void MqttBridge::reject(const QString &topic, const QString &message)
 {
-    // The topic came from outside: shown cut short, so a long one cannot flood the log.
-    const QString shown = topic.left(80);
+    // The topic came from outside: shown cut short and without control characters (which
+    // brokers normally refuse in a topic), so it can neither flood the log nor forge lines.
+    QString shown = topic.left(80);
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
     tell(QStringLiteral("%1: dropped: %2").arg(shown, message));
     if (m_connection) {
         const QJsonObject error{{QStringLiteral("topic"), shown},

@@ -76,7 +76,7 @@ std::variant<Request, Failure> parse(const QString &topic, const QByteArray &pay
     if (!index)
         return failure(QStringLiteral("%1 must be 1 to %2").arg(QLatin1String(known->kind)).arg(known->highest));
     if (payload.size() > payloadLimit)
-        return failure(QStringLiteral("payload of %1 bytes is too long").arg(payload.size()));
+        return failure(QStringLiteral("payload longer than %1 bytes").arg(payloadLimit));
 
     Request request;
     request.command = known->command;

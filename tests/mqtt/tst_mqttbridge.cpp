@@ -32,14 +32,15 @@ bool shownOn(ControlTest::Rig &panel, int relay)
            panel.window->onColor();
 }
 
-// The "error" messages the probe has seen for a command topic.
+// The "error" messages the probe has seen for a command topic, which they name cut short.
 QList<QJsonObject> errorsFor(const MqttProbe &probe, const QString &below)
 {
+    const QString named = below.left(80);
     QList<QJsonObject> found;
     for (const MqttProbe::Message &message : probe.messages())
         if (message.topic == topic(u"error"_s)) {
             const QJsonObject error = QJsonDocument::fromJson(message.payload).object();
-            if (error[u"topic"_s].toString() == below.left(80))
+            if (error[u"topic"_s].toString() == named)
                 found << error;
         }
     return found;
@@ -183,6 +184,7 @@ private Q_SLOTS:
         QTest::newRow("binary garbage") << u"relay/5/set"_s << garbage(300);
         QTest::newRow("short garbage") << u"relay/5/set"_s << QByteArray("\x00\xffON", 4);
         QTest::newRow("relay 99") << u"relay/99/set"_s << QByteArray("ON");
+        QTest::newRow("long topic") << u"relay/%1/set"_s.arg(QString(5000, u'9')) << QByteArray("ON");
         QTest::newRow("relay 0") << u"relay/0/set"_s << QByteArray("ON");
         QTest::newRow("relay 05") << u"relay/05/set"_s << QByteArray("ON");
         QTest::newRow("lower case") << u"relay/5/set"_s << QByteArray("on");

@@ -76,7 +76,7 @@ private Q_SLOTS:
         QTest::newRow("relay ON blank") << u"relay/5/set"_s << QByteArray("ON ") << u"ON, OFF or TOGGLE"_s;
         QTest::newRow("relay ON nul") << u"relay/5/set"_s << QByteArray("ON\0", 3) << u"ON, OFF or TOGGLE"_s;
         QTest::newRow("relay empty payload") << u"relay/5/set"_s << QByteArray() << u"ON, OFF or TOGGLE"_s;
-        QTest::newRow("relay too long") << u"relay/5/set"_s << QByteArray(17, 'O') << u"too long"_s;
+        QTest::newRow("relay too long") << u"relay/5/set"_s << QByteArray(17, 'O') << u"longer than 16 bytes"_s;
         QTest::newRow("macro 0") << u"macro/0/run"_s << QByteArray() << u"1 to 32"_s;
         QTest::newRow("macro 33") << u"macro/33/run"_s << QByteArray() << u"1 to 32"_s;
         QTest::newRow("macro GO") << u"macro/3/run"_s << QByteArray("GO") << u"empty or RUN"_s;
