@@ -1,9 +1,9 @@
 #include "MqttBridge.h"
 
 #include "ControlCore.h"
+#include "MonitorLayout.h"
 #include "MqttCommand.h"
 #include "MqttConnection.h"
-#include "MonitorLayout.h"
 #include "MqttDiscovery.h"
 #include "PanelStatus.h"
 #include "SerialPort.h"
@@ -161,7 +161,10 @@ void MqttBridge::onConnected()
 void MqttBridge::onDisconnected(const QString &reason)
 {
     if (reason != m_lastReason)
-        tell(QStringLiteral("%1:%2: %3; trying again").arg(m_config.host).arg(m_config.port).arg(reason));
+        tell(QStringLiteral("%1:%2: %3; trying again")
+                 .arg(m_config.host)
+                 .arg(m_config.port)
+                 .arg(reason));
     m_lastReason = reason;
     Q_EMIT connectedChanged(false);
 }
@@ -226,10 +229,11 @@ void MqttBridge::onMessage(const QString &fullTopic, const QByteArray &payload)
     if (const auto *failure = std::get_if<MqttCommand::Failure>(&parsed))
         return reject(topic, failure->message);
     const QPointer<MqttBridge> self(this);
-    m_core.handle(std::get<ControlRequest::Request>(parsed), [self, topic](const QJsonObject &reply) {
-        if (self && !reply.value(QStringLiteral("ok")).toBool())
-            self->reject(topic, reply.value(QStringLiteral("message")).toString());
-    });
+    m_core.handle(std::get<ControlRequest::Request>(parsed),
+                  [self, topic](const QJsonObject &reply) {
+                      if (self && !reply.value(QStringLiteral("ok")).toBool())
+                          self->reject(topic, reply.value(QStringLiteral("message")).toString());
+                  });
 }
 
 void MqttBridge::reject(const QString &topic, const QString &message)

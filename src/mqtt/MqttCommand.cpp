@@ -28,7 +28,8 @@ const struct
 {
     const char *payload;
     RelayAction action;
-} relayActions[] = {{"ON", RelayAction::On}, {"OFF", RelayAction::Off}, {"TOGGLE", RelayAction::Toggle}};
+} relayActions[] = {
+    {"ON", RelayAction::On}, {"OFF", RelayAction::Off}, {"TOGGLE", RelayAction::Toggle}};
 
 // Decimal digits with no sign, blank or leading zero, within [lowest, highest].
 std::optional<int> strictNumber(QByteArrayView text, int lowest, int highest)
@@ -57,7 +58,8 @@ QStringList subscriptions()
 {
     QStringList patterns;
     for (const CommandTopic &topic : commandTopics)
-        patterns << QStringLiteral("%1/+/%2").arg(QLatin1String(topic.kind), QLatin1String(topic.verb));
+        patterns << QStringLiteral("%1/+/%2").arg(QLatin1String(topic.kind),
+                                                  QLatin1String(topic.verb));
     return patterns;
 }
 
@@ -74,7 +76,9 @@ std::variant<Request, Failure> parse(const QString &topic, const QByteArray &pay
         return failure(QStringLiteral("no such command topic"));
     const std::optional<int> index = strictNumber(levels[1].toLatin1(), 1, known->highest);
     if (!index)
-        return failure(QStringLiteral("%1 must be 1 to %2").arg(QLatin1String(known->kind)).arg(known->highest));
+        return failure(QStringLiteral("%1 must be 1 to %2")
+                           .arg(QLatin1String(known->kind))
+                           .arg(known->highest));
     if (payload.size() > payloadLimit)
         return failure(QStringLiteral("payload longer than %1 bytes").arg(payloadLimit));
 

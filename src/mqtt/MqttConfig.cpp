@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <optional>
 #include <QStandardPaths>
+#include <optional>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "MqttConnection.h"
 
 #include <QMetaObject>
-#include <mosquitto.h>
 #include <algorithm>
 #include <chrono>
+#include <mosquitto.h>
 
 using namespace std::chrono_literals;
 
@@ -36,8 +36,7 @@ const char *orNull(const QByteArray &text)
 MqttConnection::MqttConnection(const MqttEndpoint &endpoint, QObject *parent)
     : QObject(parent)
     , m_endpoint(endpoint)
-{
-}
+{}
 
 MqttConnection::~MqttConnection()
 {
@@ -68,11 +67,12 @@ bool MqttConnection::start(QString *problem)
     }
     if (!m_endpoint.tlsCaFile.isEmpty()) {
         const QByteArray caFile = m_endpoint.tlsCaFile.toLocal8Bit();
-        const int result = mosquitto_tls_set(m_client, caFile.constData(), nullptr, nullptr,
-                                             nullptr, nullptr);
+        const int result =
+            mosquitto_tls_set(m_client, caFile.constData(), nullptr, nullptr, nullptr, nullptr);
         if (result != MOSQ_ERR_SUCCESS) {
-            *problem = QStringLiteral("tls_ca_file %1: %2")
-                           .arg(m_endpoint.tlsCaFile, QString::fromUtf8(mosquitto_strerror(result)));
+            *problem =
+                QStringLiteral("tls_ca_file %1: %2")
+                    .arg(m_endpoint.tlsCaFile, QString::fromUtf8(mosquitto_strerror(result)));
             return false;
         }
     }
@@ -190,7 +190,8 @@ void MqttConnection::onMessage(mosquitto *, void *self, const mosquitto_message 
     const QByteArray payload(static_cast<const char *>(message->payload),
                              std::min(message->payloadlen, payloadCut + 1));
     QMetaObject::invokeMethod(
-        connection, [connection, topic, payload] { Q_EMIT connection->messageReceived(topic, payload); },
+        connection,
+        [connection, topic, payload] { Q_EMIT connection->messageReceived(topic, payload); },
         Qt::QueuedConnection);
 }
 

@@ -40,9 +40,11 @@ struct BridgeRig
     bool writeConfig(const QByteArray &extra = {})
     {
         QFile file(configPath());
-        const QByteArray text = "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(broker.port()) +
-                                "\nbase_topic=" + base + "\n" + extra;
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
+        const QByteArray text =
+            "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(broker.port()) +
+            "\nbase_topic=" + base + "\n" + extra;
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(text) == text.size();
     }
 
     // Broker, probe, panel on the board with its link up, then the bridge, connected and
@@ -64,7 +66,6 @@ struct BridgeRig
         bridge->start();
         return QTest::qWaitFor([&] { return bridge->isConnected(); }, patience);
     }
-
 };
 
 } // namespace MqttTest

@@ -26,7 +26,8 @@ MqttProbe::~MqttProbe()
 void MqttProbe::onConnect(mosquitto *client, void *self, int result)
 {
     if (result == 0)
-        mosquitto_subscribe(client, nullptr, static_cast<MqttProbe *>(self)->m_filter.constData(), 1);
+        mosquitto_subscribe(client, nullptr, static_cast<MqttProbe *>(self)->m_filter.constData(),
+                            1);
 }
 
 void MqttProbe::onSubscribe(mosquitto *, void *self, int, int, const int *)
@@ -40,10 +41,10 @@ void MqttProbe::onMessage(mosquitto *, void *self, const mosquitto_message *mess
 {
     auto *probe = static_cast<MqttProbe *>(self);
     const std::lock_guard lock(probe->m_mutex);
-    probe->m_messages.append({QString::fromUtf8(message->topic),
-                              QByteArray(static_cast<const char *>(message->payload),
-                                         message->payloadlen),
-                              message->retain});
+    probe->m_messages.append(
+        {QString::fromUtf8(message->topic),
+         QByteArray(static_cast<const char *>(message->payload), message->payloadlen),
+         message->retain});
 }
 
 bool MqttProbe::isSubscribed() const

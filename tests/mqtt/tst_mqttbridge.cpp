@@ -83,10 +83,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return late.count(topic(u"frequency"_s)) == 1; }, patience));
         const BoardState &board = rig.panel.board.state();
         QMap<QString, QByteArray> expected{
-            {u"status"_s, "online"}, {u"link"_s, "live"},          {u"meter/1"_s, "4"},
-            {u"meter/2"_s, "0"},     {u"meter/3"_s, "0"},          {u"meter/4"_s, "0"},
-            {u"meter/5"_s, "0"},     {u"meter/6"_s, "0.8"},        {u"temperature"_s, "212"},
-            {u"frequency"_s, "01234"}, {u"aout/1"_s, "1"},         {u"aout/2"_s, "1"},
+            {u"status"_s, "online"},   {u"link"_s, "live"},   {u"meter/1"_s, "4"},
+            {u"meter/2"_s, "0"},       {u"meter/3"_s, "0"},   {u"meter/4"_s, "0"},
+            {u"meter/5"_s, "0"},       {u"meter/6"_s, "0.8"}, {u"temperature"_s, "212"},
+            {u"frequency"_s, "01234"}, {u"aout/1"_s, "1"},    {u"aout/2"_s, "1"},
         };
         for (int relay = 1; relay <= 64; ++relay)
             expected.insert(u"relay/%1"_s.arg(relay), board.relay(relay) ? "ON" : "OFF");
@@ -164,8 +164,8 @@ private Q_SLOTS:
             QCOMPARE(commandFrames(frames), QList<QByteArray>{r5Frame});
             QCOMPARE(rejected.count(), 0);
         } else {
-            QVERIFY(QTest::qWaitFor([&] { return !errorsFor(*rig.probe, u"relay/5/set"_s).isEmpty(); },
-                                    patience));
+            QVERIFY(QTest::qWaitFor(
+                [&] { return !errorsFor(*rig.probe, u"relay/5/set"_s).isEmpty(); }, patience));
             QVERIFY(rig.panel.awaitFreshFrame());
             QCOMPARE(commandFrames(frames), QList<QByteArray>());
             QVERIFY(errorsFor(*rig.probe, u"relay/5/set"_s)
@@ -184,7 +184,8 @@ private Q_SLOTS:
         QTest::newRow("binary garbage") << u"relay/5/set"_s << garbage(300);
         QTest::newRow("short garbage") << u"relay/5/set"_s << QByteArray("\x00\xffON", 4);
         QTest::newRow("relay 99") << u"relay/99/set"_s << QByteArray("ON");
-        QTest::newRow("long topic") << u"relay/%1/set"_s.arg(QString(5000, u'9')) << QByteArray("ON");
+        QTest::newRow("long topic")
+            << u"relay/%1/set"_s.arg(QString(5000, u'9')) << QByteArray("ON");
         QTest::newRow("relay 0") << u"relay/0/set"_s << QByteArray("ON");
         QTest::newRow("relay 05") << u"relay/05/set"_s << QByteArray("ON");
         QTest::newRow("lower case") << u"relay/5/set"_s << QByteArray("on");
@@ -235,17 +236,22 @@ private Q_SLOTS:
         QVERIFY(rig.probe->publish(topic(u"relay/16/set"_s), "TOGGLE"));
         QVERIFY(QTest::qWaitFor([&] { return !errorsFor(*rig.probe, u"relay/16/set"_s).isEmpty(); },
                                 patience));
-        QVERIFY(errorsFor(*rig.probe, u"relay/16/set"_s).first()[u"message"_s].toString().contains(u"WDT"_s));
+        QVERIFY(errorsFor(*rig.probe, u"relay/16/set"_s)
+                    .first()[u"message"_s]
+                    .toString()
+                    .contains(u"WDT"_s));
         rig.panel.window->w.chkWDT->setChecked(false);
 
         rig.panel.window->mnuSetup_Click();
         QVERIFY(dialogs.last);
-        for (const auto &[below, payload] :
-             {std::pair{u"relay/5/set"_s, QByteArray("TOGGLE")}, std::pair{u"macro/1/run"_s, QByteArray()},
-              std::pair{u"aout/2/set"_s, QByteArray("50")}}) {
+        for (const auto &[below, payload] : {std::pair{u"relay/5/set"_s, QByteArray("TOGGLE")},
+                                             std::pair{u"macro/1/run"_s, QByteArray()},
+                                             std::pair{u"aout/2/set"_s, QByteArray("50")}}) {
             QVERIFY(rig.probe->publish(topic(below), payload));
-            QVERIFY(QTest::qWaitFor([&] { return !errorsFor(*rig.probe, below).isEmpty(); }, patience));
-            QVERIFY(errorsFor(*rig.probe, below).first()[u"message"_s].toString().contains(u"setup"_s));
+            QVERIFY(
+                QTest::qWaitFor([&] { return !errorsFor(*rig.probe, below).isEmpty(); }, patience));
+            QVERIFY(
+                errorsFor(*rig.probe, below).first()[u"message"_s].toString().contains(u"setup"_s));
         }
         QCOMPARE(commandFrames(frames), QList<QByteArray>());
         QCOMPARE(rig.panel.window->w.VScroll2->value(), 1);
@@ -263,10 +269,11 @@ private Q_SLOTS:
         auto *name = dialogs.last->findChild<QLineEdit *>(u"DigStatusName_0"_s);
         QVERIFY(name);
         name->setText(u"Pump"_s);
-        QVERIFY(QTest::qWaitFor([&] { return rig.panel.window->w.LblStatus[0]->text() == u"Pump"_s; },
-                                patience));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return rig.panel.window->w.LblStatus[0]->text() == u"Pump"_s; }, patience));
         dialogs.last->close();
-        QVERIFY(QTest::qWaitFor([&] { return !dialogs.last || dialogs.last->isHidden(); }, patience));
+        QVERIFY(
+            QTest::qWaitFor([&] { return !dialogs.last || dialogs.last->isHidden(); }, patience));
         QVERIFY(rig.probe->waitFor(topic(u"name/input/1"_s), "Pump"));
         QCOMPARE(rig.probe->latest(topic(u"name/input/2"_s)), std::optional<QByteArray>("Input 2"));
     }
@@ -285,8 +292,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor(
             [&] { return rig.panel.board.state().analogOutput(1) == std::optional<quint8>(13); },
             patience));
-        QCOMPARE(commandFrames(frames),
-                 (QList<QByteArray>{QByteArray::fromHex("244130010D"), QByteArray::fromHex("2449490D0D")}));
+        QCOMPARE(commandFrames(frames), (QList<QByteArray>{QByteArray::fromHex("244130010D"),
+                                                           QByteArray::fromHex("2449490D0D")}));
         QCOMPARE(rig.panel.store.read(SettingsKeys::application, SettingsKeys::section,
                                       SettingsKeys::keyName(Keys::Aout1)),
                  u"13"_s);
@@ -338,7 +345,8 @@ private Q_SLOTS:
         rig.broker.stop();
         QVERIFY(rig.writeConfig());
         QVERIFY(rig.panel.start());
-        rig.bridge = std::make_unique<MqttBridge>(*rig.panel.window, *rig.panel.core, rig.configPath());
+        rig.bridge =
+            std::make_unique<MqttBridge>(*rig.panel.window, *rig.panel.core, rig.configPath());
         rig.bridge->start();
         QVERIFY(rig.panel.awaitFreshFrame());
         QVERIFY(!rig.bridge->isConnected());
@@ -357,7 +365,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return rig.probe->isSubscribed(); }, patience));
         QVERIFY(rig.panel.start());
         // No file: off.
-        rig.bridge = std::make_unique<MqttBridge>(*rig.panel.window, *rig.panel.core, rig.configPath());
+        rig.bridge =
+            std::make_unique<MqttBridge>(*rig.panel.window, *rig.panel.core, rig.configPath());
         rig.bridge->start();
         QVERIFY(!rig.bridge->config().enabled());
 
@@ -410,9 +419,11 @@ private Q_SLOTS:
         // last one, it has them all.
         const QString relay5 = u"homeassistant/switch/test_panel/relay5/config"_s;
         if (announced) {
-            QVERIFY(QTest::qWaitFor([&] { return homeAssistant.messages().size() == announced; }, patience));
+            QVERIFY(QTest::qWaitFor([&] { return homeAssistant.messages().size() == announced; },
+                                    patience));
             const QJsonObject config =
-                QJsonDocument::fromJson(homeAssistant.latest(relay5).value_or(QByteArray())).object();
+                QJsonDocument::fromJson(homeAssistant.latest(relay5).value_or(QByteArray()))
+                    .object();
             QCOMPARE(config[u"command_topic"_s].toString(), topic(u"relay/5/set"_s));
             // What Home Assistant sends for "on" switches the relay.
             QSignalSpy frames(&rig.panel.board, &PtyBoard::frameReceived);
@@ -431,7 +442,8 @@ private Q_SLOTS:
         BridgeRig rig;
         QVERIFY(rig.broker.start());
         QFile file(rig.configPath());
-        const QByteArray text = "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(rig.broker.port()) + "\n";
+        const QByteArray text =
+            "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(rig.broker.port()) + "\n";
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         file.close();
         QVERIFY(rig.panel.start());

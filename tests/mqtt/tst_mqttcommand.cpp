@@ -24,13 +24,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("number"); // relay, macro or output
         QTest::addColumn<RelayAction>("action");
         QTest::addColumn<int>("value");
-        QTest::newRow("relay 5 on") << u"relay/5/set"_s << QByteArray("ON") << Command::Relay << 5 << RelayAction::On << 0;
-        QTest::newRow("relay 1 off") << u"relay/1/set"_s << QByteArray("OFF") << Command::Relay << 1 << RelayAction::Off << 0;
-        QTest::newRow("relay 64 toggle") << u"relay/64/set"_s << QByteArray("TOGGLE") << Command::Relay << 64 << RelayAction::Toggle << 0;
-        QTest::newRow("macro 1 empty") << u"macro/1/run"_s << QByteArray() << Command::Macro << 1 << RelayAction::Toggle << 0;
-        QTest::newRow("macro 32 RUN") << u"macro/32/run"_s << QByteArray("RUN") << Command::Macro << 32 << RelayAction::Toggle << 0;
-        QTest::newRow("aout 1 0") << u"aout/1/set"_s << QByteArray("0") << Command::Aout << 1 << RelayAction::Toggle << 0;
-        QTest::newRow("aout 2 255") << u"aout/2/set"_s << QByteArray("255") << Command::Aout << 2 << RelayAction::Toggle << 255;
+        QTest::newRow("relay 5 on")
+            << u"relay/5/set"_s << QByteArray("ON") << Command::Relay << 5 << RelayAction::On << 0;
+        QTest::newRow("relay 1 off") << u"relay/1/set"_s << QByteArray("OFF") << Command::Relay << 1
+                                     << RelayAction::Off << 0;
+        QTest::newRow("relay 64 toggle") << u"relay/64/set"_s << QByteArray("TOGGLE")
+                                         << Command::Relay << 64 << RelayAction::Toggle << 0;
+        QTest::newRow("macro 1 empty")
+            << u"macro/1/run"_s << QByteArray() << Command::Macro << 1 << RelayAction::Toggle << 0;
+        QTest::newRow("macro 32 RUN") << u"macro/32/run"_s << QByteArray("RUN") << Command::Macro
+                                      << 32 << RelayAction::Toggle << 0;
+        QTest::newRow("aout 1 0") << u"aout/1/set"_s << QByteArray("0") << Command::Aout << 1
+                                  << RelayAction::Toggle << 0;
+        QTest::newRow("aout 2 255") << u"aout/2/set"_s << QByteArray("255") << Command::Aout << 2
+                                    << RelayAction::Toggle << 255;
     }
     void commandsTaken()
     {
@@ -73,10 +80,14 @@ private Q_SLOTS:
         QTest::newRow("relay R5") << u"relay/R5/set"_s << QByteArray("ON") << u"1 to 64"_s;
         QTest::newRow("relay empty") << u"relay//set"_s << QByteArray("ON") << u"1 to 64"_s;
         QTest::newRow("relay on") << u"relay/5/set"_s << QByteArray("on") << u"ON, OFF or TOGGLE"_s;
-        QTest::newRow("relay ON blank") << u"relay/5/set"_s << QByteArray("ON ") << u"ON, OFF or TOGGLE"_s;
-        QTest::newRow("relay ON nul") << u"relay/5/set"_s << QByteArray("ON\0", 3) << u"ON, OFF or TOGGLE"_s;
-        QTest::newRow("relay empty payload") << u"relay/5/set"_s << QByteArray() << u"ON, OFF or TOGGLE"_s;
-        QTest::newRow("relay too long") << u"relay/5/set"_s << QByteArray(17, 'O') << u"longer than 16 bytes"_s;
+        QTest::newRow("relay ON blank")
+            << u"relay/5/set"_s << QByteArray("ON ") << u"ON, OFF or TOGGLE"_s;
+        QTest::newRow("relay ON nul")
+            << u"relay/5/set"_s << QByteArray("ON\0", 3) << u"ON, OFF or TOGGLE"_s;
+        QTest::newRow("relay empty payload")
+            << u"relay/5/set"_s << QByteArray() << u"ON, OFF or TOGGLE"_s;
+        QTest::newRow("relay too long")
+            << u"relay/5/set"_s << QByteArray(17, 'O') << u"longer than 16 bytes"_s;
         QTest::newRow("macro 0") << u"macro/0/run"_s << QByteArray() << u"1 to 32"_s;
         QTest::newRow("macro 33") << u"macro/33/run"_s << QByteArray() << u"1 to 32"_s;
         QTest::newRow("macro GO") << u"macro/3/run"_s << QByteArray("GO") << u"empty or RUN"_s;

@@ -111,7 +111,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, value);
         QFETCH(bool, on);
-        const MqttConfigRead read = parseMqttConfig({{u"commands"_s, value}, {u"discovery"_s, value}});
+        const MqttConfigRead read =
+            parseMqttConfig({{u"commands"_s, value}, {u"discovery"_s, value}});
         QCOMPARE(read.config.commands, on);
         QCOMPARE(read.config.discovery, on);
         QCOMPARE(read.problems, QStringList());

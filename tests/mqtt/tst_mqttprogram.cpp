@@ -65,9 +65,10 @@ private Q_SLOTS:
         const QByteArray secret = "s3cret-never-shown";
         const QString passwordFile = tarnwickFolder() + u"/mqtt.password"_s;
         QVERIFY(writeFile(passwordFile, secret + "\n"));
-        const QByteArray config = "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(broker.port()) +
-                                  "\nbase_topic=site/board1\nusername=panel\npassword_file=" +
-                                  passwordFile.toUtf8() + "\n";
+        const QByteArray config =
+            "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(broker.port()) +
+            "\nbase_topic=site/board1\nusername=panel\npassword_file=" + passwordFile.toUtf8() +
+            "\n";
         QVERIFY(writeFile(tarnwickFolder() + u"/mqtt.ini"_s, config));
 
         QProcess panel;

@@ -170,8 +170,7 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(switches, commands ? 64 : 0);
-        const QJsonObject door =
-            QJsonDocument::fromJson(messages[64 + 2].payload).object();
+        const QJsonObject door = QJsonDocument::fromJson(messages[64 + 2].payload).object();
         QCOMPARE(door[u"name"_s].toString(), u"Door"_s);
     }
 };
