@@ -19,7 +19,7 @@ MqttProbe::MqttProbe(int port, const QString &filter)
 MqttProbe::~MqttProbe()
 {
     mosquitto_disconnect(m_client);
-    mosquitto_loop_stop(m_client, true);
+    mosquitto_loop_stop(m_client, false); // the disconnect ends its loop; no cancelling
     mosquitto_destroy(m_client);
 }
 
