@@ -11,6 +11,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
   desktop-file-utils dpkg-dev
+  libmosquitto-dev mosquitto mosquitto-clients
   "$@"
 )
 

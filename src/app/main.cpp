@@ -10,6 +10,7 @@
 #include "HelpViewer.h"
 #include "Icons.h"
 #include "MessageBox.h"
+#include "MqttBridge.h"
 #include "PanelInstance.h"
 #include "ProcessStarter.h"
 #include "ProgramDialogs.h"
@@ -71,9 +72,12 @@ int main(int argc, char *argv[])
         monitor.raise();
         monitor.activateWindow();
     });
+    MqttBridge mqtt(monitor, control);
     monitor.Form_Load();
     if (monitor.isUnloaded())
         return 0; // ended by a signal while the start's message was open
+    // Once the port is known: the default base topic names it.
+    mqtt.start();
     monitor.show();
     return QApplication::exec();
 }

@@ -1,0 +1,255 @@
+#include "MqttBridge.h"
+
+#include "ControlCore.h"
+#include "MonitorLayout.h"
+#include "MqttCommand.h"
+#include "MqttConnection.h"
+#include "MqttDiscovery.h"
+#include "PanelStatus.h"
+#include "SerialPort.h"
+#include "StatusPoll.h"
+#include "frmMonitor.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QSlider>
+#include <QSysInfo>
+#include <cstdio>
+
+// A payload cut short by the connection must still be seen as too long by the parser.
+static_assert(MqttConnection::payloadCut >= MqttCommand::payloadLimit);
+
+namespace {
+
+void tell(const QString &line)
+{
+    std::fprintf(stderr, "tarnwick: mqtt: %s\n", line.toLocal8Bit().constData());
+}
+
+} // namespace
+
+MqttBridge::MqttBridge(frmMonitor &window, ControlCore &core, const QString &configPath,
+                       QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_core(core)
+    , m_configPath(configPath)
+{
+    connect(&window.poll(), &StatusPoll::frameShown, this, &MqttBridge::frameShown);
+    connect(&window.poll(), &StatusPoll::linkChanged, this, &MqttBridge::somethingChanged);
+    for (QSlider *slider : {window.w.VScroll1, window.w.VScroll2})
+        connect(slider, &QSlider::valueChanged, this, &MqttBridge::somethingChanged);
+    window.installEventFilter(this);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &MqttBridge::reload);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MqttBridge::reload);
+}
+
+MqttBridge::~MqttBridge()
+{
+    disconnectFromBroker();
+}
+
+void MqttBridge::start()
+{
+    reload();
+}
+
+bool MqttBridge::isConnected() const
+{
+    return m_connection && m_connection->isConnected();
+}
+
+void MqttBridge::watchFile()
+{
+    // The folder catches the file being made or replaced by an editor's rename; the file
+    // itself catches writes in place.
+    const QString folder = QFileInfo(m_configPath).absolutePath();
+    if (QFileInfo(folder).isDir() && !m_watcher.directories().contains(folder))
+        m_watcher.addPath(folder);
+    if (QFileInfo(m_configPath).isFile() && !m_watcher.files().contains(m_configPath))
+        m_watcher.addPath(m_configPath);
+}
+
+void MqttBridge::reload()
+{
+    watchFile();
+    const MqttConfigRead read = readMqttConfigFile(m_configPath);
+    if (read.config == m_config && (m_connection || !m_config.enabled()))
+        return; // another file in the folder, or a write that changed nothing
+    for (const QString &problem : read.problems)
+        tell(QStringLiteral("%1: %2").arg(m_configPath, problem));
+    disconnectFromBroker();
+    m_config = read.config;
+    if (m_config.enabled())
+        connectTo(m_config);
+}
+
+QString MqttBridge::derivedBaseTopic() const
+{
+    return m_config.baseTopic.isEmpty()
+               ? defaultBaseTopic(QSysInfo::machineHostName(), m_window.MSComm1().portNumber())
+               : m_config.baseTopic;
+}
+
+void MqttBridge::connectTo(const MqttConfig &config)
+{
+    m_baseTopic = derivedBaseTopic();
+    MqttEndpoint endpoint;
+    endpoint.host = config.host;
+    endpoint.port = config.port;
+    endpoint.clientId =
+        config.clientId.isEmpty() ? QString(m_baseTopic).replace(u'/', u'-') : config.clientId;
+    endpoint.username = config.username;
+    if (!config.passwordFile.isEmpty()) {
+        QString problem;
+        endpoint.password = readPasswordFile(config.passwordFile, &problem);
+        if (!problem.isEmpty())
+            tell(problem);
+    }
+    endpoint.tlsCaFile = config.tlsCaFile;
+    endpoint.willTopic = MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status));
+    endpoint.willPayload = MqttTopics::offline;
+
+    m_connection = std::make_unique<MqttConnection>(endpoint);
+    connect(m_connection.get(), &MqttConnection::connected, this, &MqttBridge::onConnected);
+    connect(m_connection.get(), &MqttConnection::disconnected, this, &MqttBridge::onDisconnected);
+    connect(m_connection.get(), &MqttConnection::messageReceived, this, &MqttBridge::onMessage);
+    QString problem;
+    if (!m_connection->start(&problem)) {
+        tell(problem + QStringLiteral(": the bridge stays off"));
+        m_connection.reset();
+    }
+}
+
+void MqttBridge::disconnectFromBroker()
+{
+    if (!m_connection)
+        return;
+    const bool wasConnected = m_connection->isConnected();
+    m_connection->finish(MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status)),
+                         MqttTopics::offline);
+    m_connection.reset();
+    m_published.forget();
+    if (wasConnected)
+        Q_EMIT connectedChanged(false);
+}
+
+void MqttBridge::onConnected()
+{
+    tell(QStringLiteral("connected to %1:%2, publishing under %3")
+             .arg(m_config.host)
+             .arg(m_config.port)
+             .arg(m_baseTopic));
+    m_lastReason.clear();
+    m_published.forget();
+    m_connection->publish(MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status)),
+                          MqttTopics::online, true);
+    if (m_config.discovery)
+        publishDiscovery();
+    QStringList patterns;
+    for (const QString &pattern : MqttCommand::subscriptions())
+        patterns << MqttTopics::joined(m_baseTopic, pattern);
+    m_connection->subscribe(patterns);
+    Q_EMIT connectedChanged(true);
+    m_changed = true;
+    publishChanges();
+}
+
+void MqttBridge::onDisconnected(const QString &reason)
+{
+    if (reason != m_lastReason)
+        tell(QStringLiteral("%1:%2: %3; trying again")
+                 .arg(m_config.host)
+                 .arg(m_config.port)
+                 .arg(reason));
+    m_lastReason = reason;
+    Q_EMIT connectedChanged(false);
+}
+
+bool MqttBridge::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == &m_window && event->type() == QEvent::EnabledChange && m_window.isEnabled())
+        somethingChanged();
+    return QObject::eventFilter(watched, event);
+}
+
+void MqttBridge::frameShown(const QByteArray &frame)
+{
+    if (frame == m_lastFrame && !m_changed)
+        return;
+    m_lastFrame = frame;
+    m_changed = true;
+    publishChanges();
+}
+
+void MqttBridge::somethingChanged()
+{
+    m_changed = true;
+    publishChanges();
+}
+
+void MqttBridge::publishChanges()
+{
+    if (!isConnected() || !m_changed)
+        return;
+    m_changed = false;
+    // The default base topic names the port: a panel moved to another port is another device.
+    if (m_config.baseTopic.isEmpty() && derivedBaseTopic() != m_baseTopic) {
+        disconnectFromBroker();
+        connectTo(m_config);
+        return;
+    }
+    const PanelStatus panel = readPanelStatus(m_window);
+    for (const TopicValue &value : m_published.changed(MqttTopics::panelTopics(panel))) {
+        m_connection->publish(MqttTopics::joined(m_baseTopic, value.topic), value.payload, true);
+        Q_EMIT published(value.topic, value.payload);
+    }
+}
+
+void MqttBridge::publishDiscovery()
+{
+    const PanelStatus panel = readPanelStatus(m_window);
+    for (const DiscoveryMessage &message :
+         MqttDiscovery::messages(m_baseTopic, panel, m_config.commands))
+        m_connection->publish(message.topic, message.payload, true);
+}
+
+void MqttBridge::onMessage(const QString &fullTopic, const QByteArray &payload)
+{
+    const QString prefix = m_baseTopic + u'/';
+    if (!fullTopic.startsWith(prefix))
+        return; // a subscription of an earlier base topic
+    const QString topic = fullTopic.mid(prefix.size());
+    if (!m_config.commands)
+        return reject(topic, QStringLiteral("commands are off (commands=on in mqtt.ini)"));
+    const auto parsed = MqttCommand::parse(topic, payload);
+    if (const auto *failure = std::get_if<MqttCommand::Failure>(&parsed))
+        return reject(topic, failure->message);
+    const QPointer<MqttBridge> self(this);
+    m_core.handle(std::get<ControlRequest::Request>(parsed),
+                  [self, topic](const QJsonObject &reply) {
+                      if (self && !reply.value(QStringLiteral("ok")).toBool())
+                          self->reject(topic, reply.value(QStringLiteral("message")).toString());
+                  });
+}
+
+void MqttBridge::reject(const QString &topic, const QString &message)
+{
+    // The topic came from outside: shown cut short and without control characters (which
+    // brokers normally refuse in a topic), so it can neither flood the log nor forge lines.
+    QString shown = topic.left(80);
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    tell(QStringLiteral("%1: dropped: %2").arg(shown, message));
+    if (m_connection) {
+        const QJsonObject error{{QStringLiteral("topic"), shown},
+                                {QStringLiteral("message"), message}};
+        m_connection->publish(MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::error)),
+                              QJsonDocument(error).toJson(QJsonDocument::Compact), false);
+    }
+    Q_EMIT commandRejected(topic, message);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "MqttConfig.h"
+#include "MqttTopics.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <memory>
+
+class ControlCore;
+class MqttConnection;
+class frmMonitor;
+
+// The panel as a device on an MQTT broker: what the window shows, published retained under
+// the base topic when it changes, and commands taken from the broker into the command core,
+// under the same rules as the control socket.
+//
+// Off until mqtt.ini names a host; the file is read at start and again whenever it changes.
+// A broker that is down or goes away never shows in the window: the connection retries on
+// its own, and on every connect the latest value of every topic is published once.
+class MqttBridge : public QObject
+{
+    Q_OBJECT
+
+public:
+    MqttBridge(frmMonitor &window, ControlCore &core, const QString &configPath = mqttConfigPath(),
+               QObject *parent = nullptr);
+    // Publishes "offline" and disconnects.
+    ~MqttBridge() override;
+
+    // Reads the file and connects when it names a host.
+    void start();
+    const MqttConfig &config() const { return m_config; }
+    QString baseTopic() const { return m_baseTopic; }
+    bool isConnected() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+Q_SIGNALS:
+    // A value went out to the broker (below the base topic).
+    void published(const QString &topic, const QByteArray &payload);
+    void connectedChanged(bool connected);
+    // A command was dropped; also on standard error and the "error" topic.
+    void commandRejected(const QString &topic, const QString &message);
+
+private:
+    void reload();
+    void connectTo(const MqttConfig &config);
+    void disconnectFromBroker();
+    void watchFile();
+    void onConnected();
+    void onDisconnected(const QString &reason);
+    void publishChanges();
+    void frameShown(const QByteArray &frame);
+    void somethingChanged();
+    void publishDiscovery();
+    void onMessage(const QString &topic, const QByteArray &payload);
+    void reject(const QString &topic, const QString &message);
+    QString derivedBaseTopic() const;
+
+    frmMonitor &m_window;
+    ControlCore &m_core;
+    const QString m_configPath;
+    QFileSystemWatcher m_watcher;
+    MqttConfig m_config;
+    QString m_baseTopic;
+    std::unique_ptr<MqttConnection> m_connection;
+    PublishedTopics m_published;
+    // Reading the whole window for its topics costs many times what an unchanged tick does,
+    // so it is read only when something a topic shows may have changed: another frame, the
+    // link, a slider, or the setup dialog closing (names, captions and meter scales change
+    // only there, and the window is disabled while it is open).
+    QByteArray m_lastFrame;
+    bool m_changed = true;
+    QString m_lastReason; // the last disconnect reason told, so a retry loop says it once
+};

@@ -1,0 +1,207 @@
+#include "MqttConnection.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+#include <mosquitto.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int keepAliveSeconds = 30;
+constexpr int loopWaitMs = 1000;
+constexpr auto firstRetry = 1s;
+constexpr auto longestRetry = 60s;
+constexpr auto finishLimit = 3s;
+
+void initialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+QByteArray utf8OrNull(const QString &text)
+{
+    return text.isEmpty() ? QByteArray() : text.toUtf8();
+}
+
+const char *orNull(const QByteArray &text)
+{
+    return text.isNull() ? nullptr : text.constData();
+}
+
+} // namespace
+
+MqttConnection::MqttConnection(const MqttEndpoint &endpoint, QObject *parent)
+    : QObject(parent)
+    , m_endpoint(endpoint)
+{}
+
+MqttConnection::~MqttConnection()
+{
+    finish();
+    if (m_client)
+        mosquitto_destroy(m_client);
+}
+
+bool MqttConnection::start(QString *problem)
+{
+    initialiseLibrary();
+    const QByteArray clientId = utf8OrNull(m_endpoint.clientId);
+    m_client = mosquitto_new(orNull(clientId), true, this);
+    if (!m_client) {
+        *problem = QStringLiteral("the MQTT client cannot be made");
+        return false;
+    }
+    // The network thread is ours, not mosquitto_loop_start's: this tells the library that
+    // other threads publish, so it hands their messages to the loop instead of writing them.
+    mosquitto_threaded_set(m_client, true);
+    mosquitto_connect_callback_set(m_client, &MqttConnection::onConnect);
+    mosquitto_disconnect_callback_set(m_client, &MqttConnection::onDisconnect);
+    mosquitto_message_callback_set(m_client, &MqttConnection::onMessage);
+    if (!m_endpoint.username.isEmpty()) {
+        const QByteArray user = m_endpoint.username.toUtf8();
+        const QByteArray password = utf8OrNull(m_endpoint.password);
+        mosquitto_username_pw_set(m_client, user.constData(), orNull(password));
+    }
+    if (!m_endpoint.tlsCaFile.isEmpty()) {
+        const QByteArray caFile = m_endpoint.tlsCaFile.toLocal8Bit();
+        const int result =
+            mosquitto_tls_set(m_client, caFile.constData(), nullptr, nullptr, nullptr, nullptr);
+        if (result != MOSQ_ERR_SUCCESS) {
+            *problem =
+                QStringLiteral("tls_ca_file %1: %2")
+                    .arg(m_endpoint.tlsCaFile, QString::fromUtf8(mosquitto_strerror(result)));
+            return false;
+        }
+    }
+    if (!m_endpoint.willTopic.isEmpty()) {
+        const QByteArray topic = m_endpoint.willTopic.toUtf8();
+        mosquitto_will_set(m_client, topic.constData(), int(m_endpoint.willPayload.size()),
+                           m_endpoint.willPayload.constData(), 1, true);
+    }
+    m_thread = std::thread(&MqttConnection::run, this);
+    return true;
+}
+
+bool MqttConnection::publish(const QString &topic, const QByteArray &payload, bool retain)
+{
+    if (!m_client || !m_connected)
+        return false;
+    const QByteArray name = topic.toUtf8();
+    return mosquitto_publish(m_client, nullptr, name.constData(), int(payload.size()),
+                             payload.constData(), 0, retain) == MOSQ_ERR_SUCCESS;
+}
+
+void MqttConnection::subscribe(const QStringList &topics)
+{
+    if (!m_client || !m_connected)
+        return;
+    for (const QString &topic : topics) {
+        const QByteArray pattern = topic.toUtf8();
+        mosquitto_subscribe(m_client, nullptr, pattern.constData(), 1);
+    }
+}
+
+void MqttConnection::finish(const QString &topic, const QByteArray &payload)
+{
+    if (!m_thread.joinable())
+        return;
+    if (!topic.isEmpty()) {
+        const QByteArray name = topic.toUtf8();
+        mosquitto_publish(m_client, nullptr, name.constData(), int(payload.size()),
+                          payload.constData(), 1, true);
+    }
+    // The loop writes what is queued in order, the disconnect last, then finds the
+    // connection closed and ends.
+    mosquitto_disconnect(m_client);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_stopBy = std::chrono::steady_clock::now() + finishLimit;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+    m_connected = false;
+}
+
+void MqttConnection::run()
+{
+    auto retry = firstRetry;
+    const QByteArray host = m_endpoint.host.toUtf8();
+    for (;;) {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stopping)
+                return;
+        }
+        // Asynchronous: the socket's connect does not wait here, the loop finishes it.
+        if (mosquitto_connect_async(m_client, host.constData(), m_endpoint.port,
+                                    keepAliveSeconds) == MOSQ_ERR_SUCCESS) {
+            // A long wait: a message to send wakes the loop at once, and an idle panel should
+            // not pay for a thread that wakes for nothing.
+            while (mosquitto_loop(m_client, loopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
+                const std::lock_guard lock(m_mutex);
+                if (m_stopping && std::chrono::steady_clock::now() > m_stopBy)
+                    return;
+            }
+        }
+        if (m_sessionUp.exchange(false))
+            retry = firstRetry; // a session that came up starts the back-off afresh
+        std::unique_lock lock(m_mutex);
+        if (m_wake.wait_for(lock, retry, [this] { return m_stopping; }))
+            return;
+        retry = std::min<std::chrono::seconds>(retry * 2, longestRetry);
+    }
+}
+
+void MqttConnection::onConnect(mosquitto *, void *self, int result)
+{
+    auto *connection = static_cast<MqttConnection *>(self);
+    if (result == 0)
+        connection->m_sessionUp = true;
+    const QString reason = QString::fromUtf8(mosquitto_connack_string(result));
+    QMetaObject::invokeMethod(
+        connection,
+        [connection, result, reason] {
+            if (result == 0)
+                connection->setConnected(true, reason);
+            else
+                Q_EMIT connection->disconnected(reason); // refused: said at every try
+        },
+        Qt::QueuedConnection);
+}
+
+void MqttConnection::onDisconnect(mosquitto *, void *self, int result)
+{
+    auto *connection = static_cast<MqttConnection *>(self);
+    const QString reason = result == 0 ? QStringLiteral("disconnected")
+                                       : QString::fromUtf8(mosquitto_strerror(result));
+    QMetaObject::invokeMethod(
+        connection, [connection, reason] { connection->setConnected(false, reason); },
+        Qt::QueuedConnection);
+}
+
+void MqttConnection::onMessage(mosquitto *, void *self, const mosquitto_message *message)
+{
+    auto *connection = static_cast<MqttConnection *>(self);
+    const QString topic = QString::fromUtf8(message->topic);
+    const QByteArray payload(static_cast<const char *>(message->payload),
+                             std::min(message->payloadlen, payloadCut + 1));
+    QMetaObject::invokeMethod(
+        connection,
+        [connection, topic, payload] { Q_EMIT connection->messageReceived(topic, payload); },
+        Qt::QueuedConnection);
+}
+
+void MqttConnection::setConnected(bool up, const QString &reason)
+{
+    if (up == m_connected)
+        return;
+    m_connected = up;
+    if (up)
+        Q_EMIT connected();
+    else
+        Q_EMIT disconnected(reason);
+}
