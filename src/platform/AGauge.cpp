@@ -1,11 +1,11 @@
 #include "AGauge.h"
 
+#include "OwnPainting.h"
 #include "Twips.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QLocale>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -380,10 +380,8 @@ void AGauge::describe()
 bool AGauge::event(QEvent *event)
 {
     const bool handled = QWidget::event(event);
-    // The dial covers every pixel (see renderDial). A style may clear this when it polishes
-    // a widget, so it is set after each polish.
-    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
-        setAttribute(Qt::WA_OpaquePaintEvent);
+    // The dial covers every pixel of the gauge (see renderDial).
+    OwnPainting::keepOpaque(*this, *event);
     return handled;
 }
 
@@ -416,10 +414,7 @@ void AGauge::paintEvent(QPaintEvent *)
     if (width() <= 0 || height() <= 0)
         return;
     QPainter painter(this);
-    // The device actually painted on: a grab or a print may be denser than the screen.
-    const QPaintDevice *target =
-        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
-    const qreal ratio = target ? target->devicePixelRatio() : devicePixelRatio();
+    const qreal ratio = OwnPainting::pixelRatio(painter, *this);
     if (!m_dialValid || m_dialSize != size() || m_dialRatio != ratio)
         renderDial(ratio);
     painter.drawPixmap(0, 0, m_dial);

@@ -2,9 +2,9 @@
 
 #include "BgrColor.h"
 #include "CaptionFit.h"
+#include "OwnPainting.h"
 
 #include <QEvent>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
@@ -21,10 +21,8 @@ ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *par
 bool ColorButton::event(QEvent *event)
 {
     const bool handled = QAbstractButton::event(event);
-    // The face covers every pixel, so nothing behind it need be painted. A style may clear
-    // this when it polishes a widget (Fusion does for buttons), so it is set after each.
-    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
-        setAttribute(Qt::WA_OpaquePaintEvent);
+    // The face covers every pixel of the button.
+    OwnPainting::keepOpaque(*this, *event);
     return handled;
 }
 
@@ -53,10 +51,7 @@ void ColorButton::changeEvent(QEvent *event)
 void ColorButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    // The device actually painted on: a grab or a print may be denser than the screen.
-    const QPaintDevice *target =
-        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
-    const qreal ratio = target ? target->devicePixelRatio() : devicePixelRatio();
+    const qreal ratio = OwnPainting::pixelRatio(painter, *this);
 
     // A pressed button lasts a moment only; it is drawn as it is, not kept.
     if (isDown())

@@ -2,9 +2,9 @@
 
 #include "BgrColor.h"
 #include "CaptionFit.h"
+#include "OwnPainting.h"
 
 #include <QEvent>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -28,10 +28,8 @@ LampLabel::LampLabel(const QString &caption, quint32 backColor, QWidget *parent)
 bool LampLabel::event(QEvent *event)
 {
     const bool handled = QLabel::event(event);
-    // The face covers every pixel, so nothing behind it need be painted. A style may clear
-    // this when it polishes a widget, so it is set after each polish.
-    if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
-        setAttribute(Qt::WA_OpaquePaintEvent);
+    // The face covers every pixel of the lamp.
+    OwnPainting::keepOpaque(*this, *event);
     return handled;
 }
 
@@ -63,10 +61,7 @@ LampLabel::Key LampLabel::currentKey() const
 void LampLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    // The device actually painted on: a grab or a print may be denser than the screen.
-    const QPaintDevice *target =
-        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
-    painter.drawPixmap(0, 0, face(target ? target->devicePixelRatio() : devicePixelRatio()));
+    painter.drawPixmap(0, 0, face(OwnPainting::pixelRatio(painter, *this)));
 }
 
 const QPixmap &LampLabel::face(qreal ratio)
