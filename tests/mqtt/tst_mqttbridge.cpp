@@ -244,9 +244,10 @@ private Q_SLOTS:
 
         rig.panel.window->mnuSetup_Click();
         QVERIFY(dialogs.last);
-        for (const auto &[below, payload] : {std::pair{u"relay/5/set"_s, QByteArray("TOGGLE")},
-                                             std::pair{u"macro/1/run"_s, QByteArray()},
-                                             std::pair{u"aout/2/set"_s, QByteArray("50")}}) {
+        for (const auto &[command, payload] : {std::pair{u"relay/5/set"_s, QByteArray("TOGGLE")},
+                                               std::pair{u"macro/1/run"_s, QByteArray()},
+                                               std::pair{u"aout/2/set"_s, QByteArray("50")}}) {
+            const QString below = command; // a lambda may not capture a structured binding
             QVERIFY(rig.probe->publish(topic(below), payload));
             QVERIFY(
                 QTest::qWaitFor([&] { return !errorsFor(*rig.probe, below).isEmpty(); }, patience));
