@@ -9,9 +9,9 @@
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <vector>
-#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -22,9 +22,10 @@ from pathlib import Path
 from benchrig import stop
 
 HERE = Path(__file__).resolve().parent
-spec = importlib.util.spec_from_file_location("whole_program", HERE / "whole-program.py")
-whole_program = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(whole_program)
+# whole-program.py is a script, not a module name Python can import by itself.
+_source = importlib.util.spec_from_file_location("whole_program", HERE / "whole-program.py")
+whole_program = importlib.util.module_from_spec(_source)
+_source.loader.exec_module(whole_program)
 
 
 class BridgedPanel(whole_program.Subject):

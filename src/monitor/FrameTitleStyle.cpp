@@ -11,9 +11,8 @@ constexpr int titleGap = 3;
 
 } // namespace
 
-void FrameTitleStyle::drawComplexControl(ComplexControl control,
-                                         const QStyleOptionComplex *option, QPainter *painter,
-                                         const QWidget *widget) const
+void FrameTitleStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                                         QPainter *painter, const QWidget *widget) const
 {
     const auto *box = qstyleoption_cast<const QStyleOptionGroupBox *>(option);
     if (control != CC_GroupBox || !box || box->text.isEmpty()) {
@@ -25,7 +24,8 @@ void FrameTitleStyle::drawComplexControl(ComplexControl control,
     QStyleOptionGroupBox frameOnly = *box;
     frameOnly.subControls &= ~SC_GroupBoxLabel;
     painter->save();
-    painter->setClipRegion(QRegion(box->rect).subtracted(title.adjusted(-titleGap, 0, titleGap, 0)));
+    painter->setClipRegion(
+        QRegion(box->rect).subtracted(title.adjusted(-titleGap, 0, titleGap, 0)));
     m_lineAt = title.center().y();
     QProxyStyle::drawComplexControl(control, &frameOnly, painter, widget);
     m_lineAt = -1;

@@ -57,7 +57,7 @@ void frmMonitor::paintStatus(const QByteArray &frame)
         for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
             for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
                 w.cmdRelay[bank][position]->setBackColor(tick.relays->banks[bank][position] ? on
-                                                                                           : off);
+                                                                                            : off);
     }
     constexpr int lampRows = StatusDecoders::inputCount / 2; // two columns: 1-4 and 5-8
     for (int row = 0; row < lampRows; ++row)

@@ -3,9 +3,9 @@
 #include "AGauge.h"
 #include "BgrColor.h"
 #include "ColorButton.h"
-#include "LampLabel.h"
 #include "CommandFrames.h"
 #include "FrameTitleStyle.h"
+#include "LampLabel.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
 #include "Twips.h"
@@ -226,9 +226,9 @@ MonitorWidgets build(QWidget *client)
     w.Frame4 = place(new QGroupBox(QStringLiteral("Input Status"), client),
                      QStringLiteral("Frame4"), 5280, 2760, 2055, 1680);
     for (int k = 0; k < 8; ++k) {
-        auto *lampLabel = place(
-            new LampLabel(QStringLiteral("Input %1").arg(k + 1), designColor, w.Frame4),
-            indexed("LblStatus", k), 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255);
+        auto *lampLabel =
+            place(new LampLabel(QStringLiteral("Input %1").arg(k + 1), designColor, w.Frame4),
+                  indexed("LblStatus", k), 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255);
         lampLabel->setAlignment(Qt::AlignCenter);
         keepTextWhenDisabled(lampLabel);
         w.LblStatus[k] = lampLabel;

@@ -3,8 +3,8 @@
 #include <QFontMetrics>
 #include <QWidget>
 
-QString fitCaption(QWidget &widget, const QString &caption, const QFontMetrics &metrics,
-                   int width, bool &tipIsCaption)
+QString fitCaption(QWidget &widget, const QString &caption, const QFontMetrics &metrics, int width,
+                   bool &tipIsCaption)
 {
     const QString shown = metrics.horizontalAdvance(caption) <= width
                               ? caption

@@ -107,7 +107,7 @@ void ColorButton::drawFace(QPainter &painter, bool sunken)
     // and the caption must stay legible on it.
     painter.setPen(QColor(Qt::black));
     const QRect textRect = sunken ? rect().translated(1, 1) : rect();
-    const QString caption =
-        fitCaption(*this, text(), painter.fontMetrics(), width() - 2 * captionMargin, m_tipIsCaption);
+    const QString caption = fitCaption(*this, text(), painter.fontMetrics(),
+                                       width() - 2 * captionMargin, m_tipIsCaption);
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption);
 }

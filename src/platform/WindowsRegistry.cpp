@@ -30,8 +30,8 @@ bool WindowsRegistry::openKey(quint32 root, const QString &path, quint32 accessM
     return true;
 }
 
-bool WindowsRegistry::queryValue(Key key, const QString &name, quint32 &type,
-                                 std::span<QChar> data, quint32 &dataSize)
+bool WindowsRegistry::queryValue(Key key, const QString &name, quint32 &type, std::span<QChar> data,
+                                 quint32 &dataSize)
 {
     // The registry counts bytes; the interface counts characters of two bytes.
     DWORD valueType = 0;

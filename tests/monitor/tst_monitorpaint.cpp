@@ -48,7 +48,8 @@ FrameBuilder everyFieldAt(bool high)
     for (QByteArray &bank : b.banks)
         bank = high ? "255" : "000";
     for (int m = 0; m < 6; ++m)
-        b.meters[std::size_t(m)] = QByteArray::number(high ? 200 + m : 20 + m).rightJustified(3, '0');
+        b.meters[std::size_t(m)] =
+            QByteArray::number(high ? 200 + m : 20 + m).rightJustified(3, '0');
     b.inputs = high ? "255" : "000";
     b.temperature = high ? "080" : "075";
     b.frequency = high ? "01235" : " 1234";
@@ -151,8 +152,10 @@ private Q_SLOTS:
         QCOMPARE(log.paints.count(gauge), 1u);
         const QRect area = log.areas.at(gauge);
         QVERIFY2(area.width() * area.height() < gauge->width() * gauge->height() / 2,
-                 qPrintable(u"%1x%2 of %3x%4"_s.arg(area.width()).arg(area.height())
-                                .arg(gauge->width()).arg(gauge->height())));
+                 qPrintable(u"%1x%2 of %3x%4"_s.arg(area.width())
+                                .arg(area.height())
+                                .arg(gauge->width())
+                                .arg(gauge->height())));
     }
 
     // The screen after each frame, built from the pieces repainted so far, against a whole
@@ -180,9 +183,10 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, frames);
         for (const QByteArray &frame : frames) {
             show(frame);
-            const QImage screen =
-                f.window->screen()->grabWindow(f.window->winId()).toImage().convertToFormat(
-                    QImage::Format_RGB32);
+            const QImage screen = f.window->screen()
+                                      ->grabWindow(f.window->winId())
+                                      .toImage()
+                                      .convertToFormat(QImage::Format_RGB32);
             const QImage fresh = f.window->grab().toImage().convertToFormat(QImage::Format_RGB32);
             QCOMPARE(screen.size(), fresh.size());
             QVERIFY2(screen == fresh, frame.constData());

@@ -39,6 +39,22 @@ QImage plainLabel(const QString &caption, quint32 bgr, Qt::Alignment alignment, 
     return picture(&label);
 }
 
+// Flips a lamp or button between two colours: each shows as it first did, and only the
+// first two faces are ever drawn.
+template<typename Lit>
+void flipColours(Lit &lit)
+{
+    const QImage on = picture(&lit);
+    lit.setBackColor(red);
+    const QImage off = picture(&lit);
+    QVERIFY(on != off);
+    for (int i = 0; i < 10; ++i) {
+        lit.setBackColor(i % 2 ? red : green);
+        QCOMPARE(picture(&lit), i % 2 ? off : on);
+    }
+    QCOMPARE(lit.faceRenderCount(), 2);
+}
+
 } // namespace
 
 class TestKeptFaces : public QObject
@@ -57,12 +73,12 @@ private Q_SLOTS:
         const int centre = int(Qt::AlignCenter);
         QTest::newRow("input name") << u"Input 1"_s << green << centre << QSize(57, 17) << true;
         QTest::newRow("off") << u"Input 8"_s << red << centre << QSize(57, 17) << true;
-        QTest::newRow("ampersand shown as is") << u"Pump & fan"_s << green << centre
-                                               << QSize(90, 17) << true;
-        QTest::newRow("right to left") << u"\u05de\u05e9\u05d0\u05d1\u05d4"_s << red << centre
-                                       << QSize(57, 17) << true;
-        QTest::newRow("left aligned") << u"Door"_s << green << int(Qt::AlignLeft | Qt::AlignTop)
-                                      << QSize(80, 30) << true;
+        QTest::newRow("ampersand shown as is")
+            << u"Pump & fan"_s << green << centre << QSize(90, 17) << true;
+        QTest::newRow("right to left")
+            << u"\u05de\u05e9\u05d0\u05d1\u05d4"_s << red << centre << QSize(57, 17) << true;
+        QTest::newRow("left aligned")
+            << u"Door"_s << green << int(Qt::AlignLeft | Qt::AlignTop) << QSize(80, 30) << true;
         QTest::newRow("disabled") << u"Input 3"_s << red << centre << QSize(57, 17) << false;
         QTest::newRow("empty") << QString() << green << centre << QSize(57, 17) << true;
     }
@@ -130,20 +146,26 @@ private Q_SLOTS:
         QCOMPARE(widget->toolTip(), u"Starts the pump"_s);
     }
 
-    void lampKeepsOneFacePerColour()
+    void keepsOneFacePerColour_data()
     {
+        QTest::addColumn<bool>("lamp");
+        QTest::newRow("input lamp") << true;
+        QTest::newRow("relay button") << false;
+    }
+
+    void keepsOneFacePerColour()
+    {
+        QFETCH(bool, lamp);
         QWidget parent;
-        LampLabel lamp(u"Input 2"_s, green, &parent);
-        lamp.resize(57, 17);
-        const QImage on = picture(&lamp);
-        lamp.setBackColor(red);
-        const QImage off = picture(&lamp);
-        QVERIFY(on != off);
-        for (int i = 0; i < 10; ++i) {
-            lamp.setBackColor(i % 2 ? red : green);
-            QCOMPARE(picture(&lamp), i % 2 ? off : on);
+        if (lamp) {
+            LampLabel lampLabel(u"Input 2"_s, green, &parent);
+            lampLabel.resize(57, 17);
+            flipColours(lampLabel);
+        } else {
+            ColorButton button(u"R1"_s, green, &parent);
+            button.resize(30, 20);
+            flipColours(button);
         }
-        QCOMPARE(lamp.faceRenderCount(), 2);
     }
 
     // Each change that shows is drawn anew, never taken for a kept face.
@@ -198,22 +220,6 @@ private Q_SLOTS:
         fresh.setPalette(lamp.palette());
         fresh.resize(lamp.size());
         QCOMPARE(picture(&fresh), after);
-    }
-
-    void buttonKeepsOneFacePerColour()
-    {
-        QWidget parent;
-        ColorButton button(u"R1"_s, green, &parent);
-        button.resize(30, 20);
-        const QImage on = picture(&button);
-        button.setBackColor(red);
-        const QImage off = picture(&button);
-        QVERIFY(on != off);
-        for (int i = 0; i < 10; ++i) {
-            button.setBackColor(i % 2 ? red : green);
-            QCOMPARE(picture(&button), i % 2 ? off : on);
-        }
-        QCOMPARE(button.faceRenderCount(), 2);
     }
 
     void buttonDrawsAnewForWhatShows()
