@@ -3,11 +3,21 @@
 #include <QImage>
 #include <QPainter>
 #include <QStyleOptionGroupBox>
+#include <algorithm>
+#include <memory>
 
 namespace {
 
 // Room left and right of the title in the frame's top line.
 constexpr int titleGap = 3;
+
+// A copy to change the rectangle of, keeping what a frame option adds.
+std::unique_ptr<QStyleOption> copyOf(const QStyleOption &option)
+{
+    if (const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(&option))
+        return std::make_unique<QStyleOptionFrame>(*frame);
+    return std::make_unique<QStyleOption>(option);
+}
 
 } // namespace
 
@@ -47,36 +57,36 @@ void FrameTitleStyle::drawPrimitive(PrimitiveElement element, const QStyleOption
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;
     }
-    const std::unique_ptr<QStyleOption> higher(
-        qstyleoption_cast<const QStyleOptionFrame *>(option)
-            ? static_cast<QStyleOption *>(
-                  new QStyleOptionFrame(*qstyleoption_cast<const QStyleOptionFrame *>(option)))
-            : new QStyleOption(*option));
+    const std::unique_ptr<QStyleOption> higher = copyOf(*option);
     higher->rect.setTop(option->rect.top() - shift);
     QProxyStyle::drawPrimitive(element, higher.get(), painter, widget);
 }
 
 int FrameTitleStyle::lineOffset(const QStyleOption &option, const QWidget *widget) const
 {
+    // The style places its line by the font, so one probe per font height will do.
+    const int fontHeight = option.fontMetrics.height();
+    if (const auto known = m_lineOffsets.constFind(fontHeight); known != m_lineOffsets.cend())
+        return *known;
     QImage probe(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
     if (probe.isNull())
         return 0;
     probe.fill(Qt::transparent);
     {
         QPainter painter(&probe);
-        const std::unique_ptr<QStyleOption> at(
-            qstyleoption_cast<const QStyleOptionFrame *>(&option)
-                ? static_cast<QStyleOption *>(
-                      new QStyleOptionFrame(*qstyleoption_cast<const QStyleOptionFrame *>(&option)))
-                : new QStyleOption(option));
+        const std::unique_ptr<QStyleOption> at = copyOf(option);
         at->rect.moveTo(0, 0);
         QProxyStyle::drawPrimitive(PE_FrameGroupBox, at.get(), &painter, widget);
     }
-    for (int y = 0; y < probe.height(); ++y) {
+    int offset = 0;
+    const auto drawnOn = [&probe](int y) {
         const auto *line = reinterpret_cast<const QRgb *>(probe.constScanLine(y));
-        for (int x = 0; x < probe.width(); ++x)
-            if (qAlpha(line[x]) != 0)
-                return y;
-    }
-    return 0;
+        return std::any_of(line, line + probe.width(), [](QRgb pixel) { return qAlpha(pixel); });
+    };
+    while (offset < probe.height() && !drawnOn(offset))
+        ++offset;
+    if (offset == probe.height())
+        offset = 0;
+    m_lineOffsets.insert(fontHeight, offset);
+    return offset;
 }

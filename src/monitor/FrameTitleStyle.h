@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QProxyStyle>
 
 // The monitor's frames as the board panel draws them: the frame's top line runs through
@@ -27,4 +28,6 @@ private:
 
     // Where the frame's line should run while a titled frame is drawn, else -1.
     mutable int m_lineAt = -1;
+    // lineOffset() by font height.
+    mutable QHash<int, int> m_lineOffsets;
 };

@@ -44,7 +44,7 @@ void ColorButton::changeEvent(QEvent *event)
 {
     // A new font or style changes how the caption is drawn: the kept faces are stale.
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        m_faces = {};
+        m_faces.clear();
     QAbstractButton::changeEvent(event);
 }
 
@@ -70,23 +70,11 @@ void ColorButton::paintEvent(QPaintEvent *)
 
 const QPixmap &ColorButton::raisedFace(qreal ratio)
 {
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    for (const Face &face : m_faces) {
-        if (face.color == m_backColor && face.caption == text() && !face.pixmap.isNull() &&
-            face.pixmap.size() == pixels && face.pixmap.devicePixelRatio() == ratio)
-            return face.pixmap;
-    }
-    m_newestFace = (m_newestFace + 1) % m_faces.size();
-    Face &face = m_faces[m_newestFace];
-    face.color = m_backColor;
-    face.caption = text();
-    face.pixmap = QPixmap(pixels);
-    face.pixmap.setDevicePixelRatio(ratio);
-    QPainter painter(&face.pixmap);
-    painter.setFont(font());
-    drawFace(painter, false);
-    ++m_faceRenderCount;
-    return face.pixmap;
+    return m_faces.face({m_backColor, text()}, size(), ratio, [this](QPixmap &pixmap) {
+        QPainter painter(&pixmap);
+        painter.setFont(font());
+        drawFace(painter, false);
+    });
 }
 
 void ColorButton::drawFace(QPainter &painter, bool sunken)

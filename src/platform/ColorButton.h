@@ -1,8 +1,9 @@
 #pragma once
 
+#include "KeptFaces.h"
+
 #include <QAbstractButton>
 #include <QPixmap>
-#include <array>
 
 // A push button drawn in its own back colour, like the relay and macro buttons of the board
 // panel: the colour is the message, so no style may tint it. A caption too long for the
@@ -26,7 +27,7 @@ public:
     QSize sizeHint() const override;
 
     // How often a face has been drawn rather than copied from the kept ones.
-    int faceRenderCount() const { return m_faceRenderCount; }
+    int faceRenderCount() const { return m_faces.renderCount(); }
 
 protected:
     bool event(QEvent *event) override;
@@ -34,11 +35,12 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    struct Face
+    // What shows on a raised face besides the size, the font and the style.
+    struct Look
     {
         quint32 color = 0;
         QString caption;
-        QPixmap pixmap; // null: nothing kept
+        bool operator==(const Look &) const = default;
     };
 
     // Keeps a cut caption off the raised edge.
@@ -48,8 +50,6 @@ private:
     const QPixmap &raisedFace(qreal ratio);
 
     quint32 m_backColor;
-    std::array<Face, 2> m_faces; // the last two colours drawn
-    std::size_t m_newestFace = 0;
-    int m_faceRenderCount = 0;
+    KeptFaces<Look> m_faces;
     bool m_tipIsCaption = false;
 };

@@ -46,7 +46,7 @@ void LampLabel::changeEvent(QEvent *event)
     // A new font or style changes how the caption is drawn: the kept faces are stale. A new
     // palette or state changes only the ink, which is part of each face's key.
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        m_faces = {};
+        m_faces.clear();
     QLabel::changeEvent(event);
 }
 
@@ -66,23 +66,16 @@ void LampLabel::paintEvent(QPaintEvent *)
 
 const QPixmap &LampLabel::face(qreal ratio)
 {
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    const Key key = currentKey();
-    for (const Face &kept : m_faces) {
-        if (kept.key == key && !kept.pixmap.isNull() && kept.pixmap.size() == pixels &&
-            kept.pixmap.devicePixelRatio() == ratio)
-            return kept.pixmap;
-    }
-    m_newestFace = (m_newestFace + 1) % m_faces.size();
-    Face &made = m_faces[m_newestFace];
-    made.key = key;
-    made.pixmap = QPixmap(pixels);
-    made.pixmap.setDevicePixelRatio(ratio);
-    made.pixmap.fill(BgrColor::toColor(m_backColor));
+    return m_faces.face(currentKey(), size(), ratio, [this](QPixmap &pixmap) { drawFace(pixmap); });
+}
+
+void LampLabel::drawFace(QPixmap &pixmap)
+{
+    pixmap.fill(BgrColor::toColor(m_backColor));
 
     // The caption as QLabel draws a plain, unwrapped text: its frame, then the text in the
     // contents rectangle less the margin, aligned for the text's own direction.
-    QPainter painter(&made.pixmap);
+    QPainter painter(&pixmap);
     painter.setFont(font());
     painter.setLayoutDirection(layoutDirection());
     drawFrame(&painter);
@@ -98,6 +91,4 @@ const QPixmap &LampLabel::face(qreal ratio)
         fitCaption(*this, text(), painter.fontMetrics(), area.width(), m_tipIsCaption);
     style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption,
                           foregroundRole());
-    ++m_faceRenderCount;
-    return made.pixmap;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "KeptFaces.h"
+
 #include <QLabel>
-#include <QPixmap>
-#include <array>
 
 // A label lit in a back colour, like the input lamps of the board panel. It looks exactly
 // as a QLabel with that colour as its window colour would, but is drawn once per colour and
@@ -22,7 +22,7 @@ public:
     void setBackColor(quint32 color);
 
     // How often a face has been drawn rather than copied from the kept ones.
-    int faceRenderCount() const { return m_faceRenderCount; }
+    int faceRenderCount() const { return m_faces.renderCount(); }
 
 protected:
     bool event(QEvent *event) override;
@@ -39,18 +39,11 @@ private:
         int alignment = 0;
         bool operator==(const Key &) const = default;
     };
-    struct Face
-    {
-        Key key;
-        QPixmap pixmap; // null: nothing kept
-    };
-
     Key currentKey() const;
     const QPixmap &face(qreal ratio);
+    void drawFace(QPixmap &pixmap);
 
     quint32 m_backColor;
-    std::array<Face, 2> m_faces; // the last two looks drawn
-    std::size_t m_newestFace = 0;
-    int m_faceRenderCount = 0;
+    KeptFaces<Key> m_faces;
     bool m_tipIsCaption = false;
 };
