@@ -17,6 +17,8 @@
 #include "QSettingsStore.h"
 #include "QtSerialPortAdapter.h"
 #include "QuitSignals.h"
+#include "RecordMenu.h"
+#include "Recorder.h"
 #include "frmMonitor.h"
 
 #include <QApplication>
@@ -73,6 +75,9 @@ int main(int argc, char *argv[])
         monitor.activateWindow();
     });
     MqttBridge mqtt(monitor, control);
+    Recorder recorder(monitor, messages);
+    control.setRecorder(&recorder);
+    RecordMenu recordMenu(monitor.mnuRecord, monitor.mnuRecordStatus, recorder, messages, &monitor);
     monitor.Form_Load();
     if (monitor.isUnloaded())
         return 0; // ended by a signal while the start's message was open

@@ -2,6 +2,8 @@
 
 #include "ColorButton.h"
 #include "PanelStatus.h"
+#include "RecordFiles.h"
+#include "Recorder.h"
 #include "StatusPoll.h"
 #include "frmMonitor.h"
 
@@ -10,6 +12,7 @@
 
 using ControlReplies::Refusal;
 using ControlRequest::Command;
+using ControlRequest::RecordAction;
 using ControlRequest::RelayAction;
 using ControlRequest::Request;
 
@@ -24,6 +27,20 @@ ControlCore::ControlCore(frmMonitor &window, QObject *parent)
     // Connected after the poll's own handler, so the resume timer has stopped when this runs.
     connect(poll.Timer3, &QTimer::timeout, this, &ControlCore::retryWaiting);
 }
+
+namespace {
+
+QJsonObject recordingStatus(const Recorder &recorder)
+{
+    return {{QStringLiteral("active"), recorder.isRecording()},
+            {QStringLiteral("folder"), recorder.folder()},
+            {QStringLiteral("file"), recorder.file()},
+            {QStringLiteral("rows"), double(recorder.rowsWritten())},
+            {QStringLiteral("stopReason"), recorder.stopReason()},
+            {QStringLiteral("text"), recorder.statusText()}};
+}
+
+} // namespace
 
 QJsonObject ControlCore::status() const
 {
@@ -56,7 +73,36 @@ void ControlCore::handle(const Request &request, const Reply &reply)
     case Command::Macro:
         runGuarded(request, reply);
         return;
+    case Command::Record:
+        reply(record(request));
+        return;
     }
+}
+
+QJsonObject ControlCore::record(const Request &request)
+{
+    if (!m_recorder)
+        return ControlReplies::failed(QStringLiteral("no-recorder"),
+                                      QStringLiteral("This panel does not record."));
+    switch (request.recordAction) {
+    case RecordAction::Start: {
+        if (m_window.isUnloaded())
+            return ControlReplies::refused(Refusal::Closing);
+        const QString folder =
+            request.folder.isEmpty() ? RecordFiles::defaultFolder() : request.folder;
+        if (const std::optional<QString> problem = m_recorder->start(folder))
+            return ControlReplies::failed(QStringLiteral("record-failed"), *problem);
+        break;
+    }
+    case RecordAction::Stop:
+        m_recorder->stop();
+        break;
+    case RecordAction::Status:
+        break;
+    }
+    QJsonObject answer = ControlReplies::done();
+    answer.insert(QStringLiteral("recording"), recordingStatus(*m_recorder));
+    return answer;
 }
 
 std::optional<Refusal> ControlCore::actingRefusal() const

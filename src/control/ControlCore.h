@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class Recorder;
 class frmMonitor;
 
 // What a request from outside the window may do, and doing it the window's own way: relay
@@ -32,6 +33,9 @@ public:
     // Carries out the request and answers it through `reply`, exactly once: at once, or
     // later for a relay command or macro that waits for the guard.
     void handle(const ControlRequest::Request &request, const Reply &reply);
+
+    // The recording that "record" commands start and stop; without one they are refused.
+    void setRecorder(Recorder *recorder) { m_recorder = recorder; }
 
     // The state of the last complete frame as the window shows it.
     QJsonObject status() const;
@@ -57,10 +61,12 @@ private:
     QJsonObject runRelay(const ControlRequest::Request &request);
     QJsonObject runMacro(const ControlRequest::Request &request);
     QJsonObject moveSlider(const ControlRequest::Request &request);
+    QJsonObject record(const ControlRequest::Request &request);
     void retryWaiting();
     void giveUp(quint64 id);
 
     frmMonitor &m_window;
+    Recorder *m_recorder = nullptr;
     std::deque<Waiting> m_waiting;
     quint64 m_nextWaitingId = 0;
     // What the last relay command that passed its guard wrote.

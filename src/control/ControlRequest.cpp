@@ -1,5 +1,6 @@
 #include "ControlRequest.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -25,6 +26,7 @@ const CommandInfo commands[] = {
     {"macro", Command::Macro, {QStringLiteral("macro")}},
     {"aout", Command::Aout, {QStringLiteral("output"), QStringLiteral("value")}},
     {"raise", Command::Raise, {}},
+    {"record", Command::Record, {QStringLiteral("action"), QStringLiteral("folder")}},
 };
 
 const struct
@@ -32,6 +34,18 @@ const struct
     const char *name;
     RelayAction action;
 } actions[] = {{"on", RelayAction::On}, {"off", RelayAction::Off}, {"toggle", RelayAction::Toggle}};
+
+const struct
+{
+    const char *name;
+    RecordAction action;
+} recordActions[] = {{"start", RecordAction::Start},
+                     {"stop", RecordAction::Stop},
+                     {"status", RecordAction::Status}};
+
+// A folder is named from the client's point of view; only an absolute path means the same
+// folder to the panel. A path is at most what a file system takes.
+constexpr qsizetype longestFolder = 4096;
 
 Failure badRequest(const QString &message)
 {
@@ -126,6 +140,27 @@ std::variant<Request, Failure> parse(QByteArrayView line)
             return numberFailure(QStringLiteral("value"), 0, 255);
         request.output = *output;
         request.value = *value;
+        break;
+    }
+    case Command::Record: {
+        const QString action = object.value(QStringLiteral("action")).toString();
+        bool known = false;
+        for (const auto &candidate : recordActions)
+            if (action == QLatin1String(candidate.name)) {
+                request.recordAction = candidate.action;
+                known = true;
+            }
+        if (!known)
+            return badRequest(QStringLiteral("\"action\" must be \"start\", \"stop\" or \"status\""));
+        const QJsonValue folder = object.value(QStringLiteral("folder"));
+        if (folder.isUndefined())
+            break;
+        if (request.recordAction != RecordAction::Start)
+            return badRequest(QStringLiteral("only \"start\" takes a \"folder\""));
+        request.folder = folder.toString();
+        if (!folder.isString() || request.folder.isEmpty() || request.folder.size() > longestFolder ||
+            request.folder.contains(QChar(u'\0')) || !QDir::isAbsolutePath(request.folder))
+            return badRequest(QStringLiteral("\"folder\" must be an absolute path"));
         break;
     }
     case Command::Status:

@@ -101,6 +101,14 @@ void frmMonitor::buildMenus()
         named(view->addAction(QStringLiteral("&Diagnostic"), this, &frmMonitor::mnuDiag_Click),
               "mnuDiag");
 
+    // What the recorder and the trend window do with these is theirs; the program wires them.
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    mnuRecord = named(tools->addAction(QStringLiteral("Start &Recording...")), "mnuRecord");
+    mnuRecordStatus = named(tools->addAction(QStringLiteral("Not recording")), "mnuRecordStatus");
+    mnuRecordStatus->setEnabled(false);
+    tools->addSeparator();
+    mnuTrends = named(tools->addAction(QStringLiteral("&Trends")), "mnuTrends");
+
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpContents = named(
         help->addAction(QStringLiteral("&Contents"), this, &frmMonitor::mnuHelpContents_Click),

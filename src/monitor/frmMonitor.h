@@ -124,6 +124,9 @@ public:
     QAction *mnuSetup = nullptr;
     QAction *mnuNorm = nullptr;
     QAction *mnuDiag = nullptr;
+    QAction *mnuRecord = nullptr;       // "Start Recording..." or "Stop Recording"
+    QAction *mnuRecordStatus = nullptr; // disabled: what the recording is doing
+    QAction *mnuTrends = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
 

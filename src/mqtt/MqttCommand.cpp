@@ -110,6 +110,7 @@ std::variant<Request, Failure> parse(const QString &topic, const QByteArray &pay
     case Command::Status:
     case Command::Watch:
     case Command::Raise:
+    case Command::Record:
         break;
     }
     return failure(QStringLiteral("no such command topic"));

@@ -23,6 +23,12 @@ QString describe(const ControlRequest::Request &request)
         return u"macro %1"_s.arg(request.macro);
     case Command::Aout:
         return u"aout %1 %2"_s.arg(request.output).arg(request.value);
+    case Command::Record: {
+        const char *recordActions[] = {"start", "stop", "status"};
+        return u"record %1 %2"_s.arg(QLatin1String(recordActions[int(request.recordAction)]),
+                                     request.folder)
+            .trimmed();
+    }
     case Command::Relay:
         break;
     }
@@ -55,6 +61,15 @@ private Q_SLOTS:
         QTest::newRow("aout 2 at 255")
             << R"({"command":"aout","output":2,"value":255})"_ba << u"aout 2 255"_s;
         QTest::newRow("raise") << R"({"command":"raise"})"_ba << u"raise"_s;
+        QTest::newRow("record start, default folder")
+            << R"({"command":"record","action":"start"})"_ba << u"record start"_s;
+        QTest::newRow("record start in a folder")
+            << R"({"command":"record","action":"start","folder":"/srv/log, daily"})"_ba
+            << u"record start /srv/log, daily"_s;
+        QTest::newRow("record stop") << R"({"command":"record","action":"stop"})"_ba
+                                     << u"record stop"_s;
+        QTest::newRow("record status") << R"({"command":"record","action":"status"})"_ba
+                                       << u"record status"_s;
     }
     void goodRequestsCarryTheirFields()
     {
@@ -95,6 +110,26 @@ private Q_SLOTS:
         QTest::newRow("command missing") << R"({"relay":1})"_ba << u"\"command\""_s;
         QTest::newRow("unknown command")
             << R"({"command":"Status"})"_ba << u"unknown command \"Status\""_s;
+        QTest::newRow("record without action") << R"({"command":"record"})"_ba << u"\"action\""_s;
+        QTest::newRow("record pause")
+            << R"({"command":"record","action":"pause"})"_ba << u"\"start\", \"stop\""_s;
+        QTest::newRow("relative folder")
+            << R"({"command":"record","action":"start","folder":"logs"})"_ba
+            << u"absolute path"_s;
+        QTest::newRow("empty folder")
+            << R"({"command":"record","action":"start","folder":""})"_ba << u"absolute path"_s;
+        QTest::newRow("folder as number")
+            << R"({"command":"record","action":"start","folder":7})"_ba << u"absolute path"_s;
+        QTest::newRow("folder with NUL")
+            << R"({"command":"record","action":"start","folder":"/tmp/a\u0000b"})"_ba
+            << u"absolute path"_s;
+        QTest::newRow("folder beyond a path's length")
+            << QByteArray(R"({"command":"record","action":"start","folder":"/)" +
+                          QByteArray(4096, 'a') + R"("})")
+            << u"absolute path"_s;
+        QTest::newRow("stop with a folder")
+            << R"({"command":"record","action":"stop","folder":"/tmp"})"_ba
+            << u"only \"start\""_s;
         QTest::newRow("two objects")
             << R"({"command":"status"}{"command":"status"})"_ba << u"not JSON"_s;
     }

@@ -3,6 +3,8 @@
 #include "CtlArguments.h"
 #include "TestMain.h"
 
+#include <QDir>
+
 using namespace Qt::StringLiterals;
 using CtlArguments::Invocation;
 using CtlArguments::Verb;
@@ -31,6 +33,11 @@ QString describe(const Invocation &invocation)
     case Verb::Aout:
         words << u"aout"_s << QString::number(invocation.number)
               << QString::number(invocation.value);
+        break;
+    case Verb::Record:
+        words << u"record"_s << invocation.action;
+        if (!invocation.folder.isEmpty())
+            words << u"in"_s << invocation.folder;
         break;
     case Verb::WaitInput:
         words << u"wait input"_s << QString::number(invocation.number)
@@ -80,6 +87,15 @@ private Q_SLOTS:
         QTest::newRow("a panel named by its socket")
             << u"--socket /run/x status"_s << u"status at /run/x"_s;
         QTest::newRow("--help beats the rest") << u"relay --help"_s << u"help"_s;
+        QTest::newRow("record start") << u"record start"_s << u"record start"_s;
+        QTest::newRow("record start /srv/logs/")
+            << u"record start /srv/logs/"_s << u"record start in /srv/logs"_s;
+        QTest::newRow("a relative folder is made absolute here")
+            << u"record start logs/../day"_s
+            << u"record start in "_s + QDir::current().absoluteFilePath(u"day"_s);
+        QTest::newRow("record status --json")
+            << u"record status --json"_s << u"record status json"_s;
+        QTest::newRow("record stop") << u"record stop"_s << u"record stop"_s;
     }
     void acceptedForms()
     {
@@ -120,6 +136,11 @@ private Q_SLOTS:
         QTest::newRow("--json on relay") << u"relay R1 on --json"_s << u"no --json"_s;
         QTest::newRow("--wait on aout") << u"aout 1 5 --wait"_s << u"no --wait"_s;
         QTest::newRow("--timeout on watch") << u"watch --timeout 5"_s << u"no --timeout"_s;
+        QTest::newRow("record alone") << u"record"_s << u"1 or 2 argument"_s;
+        QTest::newRow("record pause") << u"record pause"_s << u"start, stop or status"_s;
+        QTest::newRow("record stop in a folder") << u"record stop /tmp"_s << u"only 'record start'"_s;
+        QTest::newRow("record start, two folders")
+            << u"record start /a /b"_s << u"1 or 2 argument"_s;
     }
     void wrongFormsAreUsageErrors()
     {

@@ -1,5 +1,7 @@
 #include "CtlArguments.h"
 
+#include <QDir>
+
 namespace CtlArguments {
 
 namespace {
@@ -11,6 +13,7 @@ struct VerbInfo
     const char *name;
     Verb verb;
     int operands; // words after the verb
+    int optionalOperands; // more words it may take
     const char *synopsis;
     bool takesJson;
     bool takesWait;
@@ -18,13 +21,15 @@ struct VerbInfo
 };
 
 const VerbInfo verbs[] = {
-    {"status", Verb::Status, 0, "status [--json]", true, false, false},
-    {"relay", Verb::Relay, 2, "relay R<1..64> on|off|toggle [--wait] [--timeout S]", false, true,
-     true},
-    {"macro", Verb::Macro, 1, "macro <1..32> [--wait] [--timeout S]", false, true, true},
-    {"aout", Verb::Aout, 2, "aout <1|2> <0..255>", false, false, false},
-    {"watch", Verb::Watch, 0, "watch [--json]", true, false, false},
-    {"wait", Verb::WaitInput, 3, "wait input <1..8> on|off [--timeout S]", false, false, true},
+    {"status", Verb::Status, 0, 0, "status [--json]", true, false, false},
+    {"relay", Verb::Relay, 2, 0, "relay R<1..64> on|off|toggle [--wait] [--timeout S]", false,
+     true, true},
+    {"macro", Verb::Macro, 1, 0, "macro <1..32> [--wait] [--timeout S]", false, true, true},
+    {"aout", Verb::Aout, 2, 0, "aout <1|2> <0..255>", false, false, false},
+    {"watch", Verb::Watch, 0, 0, "watch [--json]", true, false, false},
+    {"wait", Verb::WaitInput, 3, 0, "wait input <1..8> on|off [--timeout S]", false, false, true},
+    {"record", Verb::Record, 1, 1, "record start [FOLDER] | record stop | record status [--json]",
+     true, false, false},
 };
 
 UsageError usage(const QString &problem)
@@ -55,10 +60,13 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
                                        Invocation &invocation)
 {
     const QString verb = QLatin1String(info.name);
-    if (words.size() != info.operands)
+    if (words.size() < info.operands || words.size() > info.operands + info.optionalOperands)
         return usage(QStringLiteral("'%1' takes %2 argument(s): tarnwick-ctl %3")
                          .arg(verb)
-                         .arg(info.operands)
+                         .arg(info.optionalOperands == 0
+                                  ? QString::number(info.operands)
+                                  : QStringLiteral("%1 or %2").arg(info.operands).arg(
+                                        info.operands + info.optionalOperands))
                          .arg(QLatin1String(info.synopsis)));
     switch (info.verb) {
     case Verb::Relay: {
@@ -110,6 +118,21 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
             return usage(QStringLiteral("'%1' is not a state: use on or off").arg(words[2]));
         invocation.number = *input;
         invocation.on = *on;
+        break;
+    }
+    case Verb::Record: {
+        const QString &action = words[0];
+        if (action != QLatin1String("start") && action != QLatin1String("stop") &&
+            action != QLatin1String("status"))
+            return usage(
+                QStringLiteral("'%1' is not a recording action: use start, stop or status")
+                    .arg(action));
+        if (words.size() > 1 && action != QLatin1String("start"))
+            return usage(QStringLiteral("only 'record start' takes a folder"));
+        invocation.action = action;
+        // The panel runs elsewhere: a folder is sent as the absolute path it means here.
+        if (words.size() > 1)
+            invocation.folder = QDir::cleanPath(QDir::current().absoluteFilePath(words[1]));
         break;
     }
     case Verb::Help:

@@ -9,7 +9,7 @@
 // talks to the panel.
 namespace CtlArguments {
 
-enum class Verb { Help, Status, Relay, Macro, Aout, Watch, WaitInput };
+enum class Verb { Help, Status, Relay, Macro, Aout, Watch, WaitInput, Record };
 
 struct Invocation
 {
@@ -18,7 +18,9 @@ struct Invocation
     bool wait = false;             // relay, macro
     std::optional<double> timeout; // seconds: relay and macro with --wait, wait input
     int number = 0;                // relay 1..64, macro 1..32, output 1..2, input 1..8
-    QString action;                // relay: "on", "off" or "toggle"
+    QString action;                // relay: "on", "off" or "toggle"; record: "start", "stop"
+                                   // or "status"
+    QString folder;                // record start: absolute, or empty for the default
     bool on = true;                // wait input: the state waited for
     int value = 0;                 // aout: 0..255
     QString socket;                // --socket: a panel's socket named by hand

@@ -105,4 +105,17 @@ QString frameLine(const QJsonObject &status)
              text(status, "temperature"), text(status, "frequency"));
 }
 
+QString recordingText(const QJsonObject &recording)
+{
+    QStringList lines{text(recording, "text")};
+    if (recording.value(QLatin1String("active")).toBool()) {
+        lines << QStringLiteral("Folder:      ") + text(recording, "folder");
+        if (const QString file = text(recording, "file"); !file.isEmpty())
+            lines << QStringLiteral("File:        ") + file
+                  << QStringLiteral("Rows:        %1")
+                         .arg(qint64(recording.value(QLatin1String("rows")).toDouble()));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace CtlOutput

@@ -11,6 +11,8 @@ namespace CtlOutput {
 QString statusText(const QJsonObject &status);
 // One frame as one line, for watch without --json.
 QString frameLine(const QJsonObject &status);
+// What a record command answered: the recording's state and file, for a person.
+QString recordingText(const QJsonObject &recording);
 // Whether relay n (1..64) or input n (1..8) is on in the status; false when missing.
 bool relayOn(const QJsonObject &status, int relay);
 bool inputOn(const QJsonObject &status, int input);

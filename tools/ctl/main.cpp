@@ -53,6 +53,13 @@ QJsonObject requestOf(const Invocation &invocation)
                 {QStringLiteral("value"), invocation.value}};
     case Verb::Watch:
         return {{QStringLiteral("command"), QStringLiteral("watch")}};
+    case Verb::Record: {
+        QJsonObject request{{QStringLiteral("command"), QStringLiteral("record")},
+                            {QStringLiteral("action"), invocation.action}};
+        if (!invocation.folder.isEmpty())
+            request.insert(QStringLiteral("folder"), invocation.folder);
+        return request;
+    }
     case Verb::Help:
     case Verb::Status:
     case Verb::WaitInput:
@@ -204,6 +211,11 @@ int run(const Invocation &invocation)
         return watch(panel, invocation.json);
     case Verb::WaitInput:
         return waitInput(panel, invocation, status);
+    case Verb::Record: {
+        const QJsonObject recording = reply->value(QLatin1String("recording")).toObject();
+        print(invocation.json ? json(recording) : CtlOutput::recordingText(recording));
+        return Done;
+    }
     case Verb::Aout:
     case Verb::Help:
         break;

@@ -1,0 +1,191 @@
+#include "Recorder.h"
+
+#include "LinkState.h"
+#include "MessageBox.h"
+#include "PanelStatus.h"
+#include "RecordWriter.h"
+#include "StatusFrame.h"
+#include "StatusPoll.h"
+#include "frmMonitor.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Rows gathered beyond this go to the writer at once rather than at the next second.
+constexpr qsizetype pendingLimit = 256 * 1024;
+
+QByteArray frequencyField(const QByteArray &frame)
+{
+    const StatusFrame::Field field = StatusFrame::frequency;
+    return frame.mid(field.position - 1, field.width);
+}
+
+} // namespace
+
+Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_messages(messages)
+    , m_writer(new RecordWriter)
+    , m_clock([] { return QDateTime::currentDateTime(); })
+{
+    m_thread.setObjectName(QStringLiteral("recording"));
+    m_writer->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
+    connect(m_writer, &RecordWriter::began, this, [this](int file, const QString &path) {
+        if (!m_recording || file != m_fileNumber)
+            return;
+        m_file = path;
+        m_rowsWritten = 0;
+        Q_EMIT stateChanged();
+    });
+    connect(m_writer, &RecordWriter::wrote, this, [this](int file, qint64 rowsInFile) {
+        if (!m_recording || file != m_fileNumber)
+            return;
+        m_rowsWritten = rowsInFile;
+        Q_EMIT rowsWritten(rowsInFile);
+    });
+    connect(m_writer, &RecordWriter::failed, this, &Recorder::writerFailed);
+    m_thread.start();
+
+    m_flushTimer.setInterval(flushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &Recorder::flush);
+    connect(&window.poll(), &StatusPoll::frameShown, this, &Recorder::frameShown);
+    connect(&window.poll(), &StatusPoll::linkChanged, this, &Recorder::linkChanged);
+}
+
+Recorder::~Recorder()
+{
+    stop();
+    m_thread.quit();
+    m_thread.wait();
+}
+
+std::optional<QString> Recorder::start(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo(path).isDir() && !QDir().mkpath(path))
+        return tr("The folder %1 cannot be made.").arg(shown);
+    if (!QFileInfo(path).isWritable())
+        return tr("The folder %1 is not writable.").arg(shown);
+    if (m_recording && path == m_folder)
+        return std::nullopt;
+    if (m_recording)
+        stop();
+    m_folder = path;
+    m_recording = true;
+    m_stopReason.clear();
+    m_fileBegun = false;
+    m_lastLink.clear();
+    m_flushTimer.start();
+    Q_EMIT stateChanged();
+    // The state the window shows now opens the file, so a quiet board still shows in it.
+    addRow();
+    return std::nullopt;
+}
+
+void Recorder::stop()
+{
+    if (!m_recording)
+        return;
+    flush();
+    QMetaObject::invokeMethod(m_writer, &RecordWriter::end);
+    m_recording = false;
+    m_flushTimer.stop();
+    m_file.clear();
+    Q_EMIT stateChanged();
+}
+
+QString Recorder::statusText() const
+{
+    if (m_recording) {
+        if (m_file.isEmpty())
+            return tr("Recording to %1").arg(QDir::toNativeSeparators(m_folder));
+        return tr("Recording to %1").arg(QFileInfo(m_file).fileName());
+    }
+    if (!m_stopReason.isEmpty())
+        return tr("Recording stopped: %1").arg(m_stopReason);
+    return tr("Not recording");
+}
+
+void Recorder::flush()
+{
+    if (m_pending.isEmpty())
+        return;
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, rows = std::move(m_pending),
+                                         count = m_pendingRows] { writer->write(rows, count); });
+    m_pending.clear();
+    m_pendingRows = 0;
+}
+
+void Recorder::frameShown()
+{
+    if (m_recording)
+        addRow();
+}
+
+void Recorder::linkChanged()
+{
+    // A frame's own row already says "live"; a row is due here when the link stops
+    // answering or its device goes.
+    if (m_recording &&
+        QLatin1String(linkStateName(m_window.poll().link().state())) != m_lastLink)
+        addRow();
+}
+
+void Recorder::addRow()
+{
+    const PanelStatus status = readPanelStatus(m_window);
+    RecordCsv::Sample sample;
+    sample.time = m_clock();
+    sample.link = status.link;
+    sample.relays = status.relays;
+    sample.inputs = status.inputs;
+    sample.meters = status.meters;
+    sample.fahrenheit = StatusFrame::readNumber(status.frame, StatusFrame::temperature);
+    sample.frequency = frequencyField(status.frame);
+    sample.aout = status.aout;
+    sample.frame = status.frame;
+    followFile(sample, {status.inputNames, status.meterCaptions}, status.port);
+    RecordCsv::appendRow(m_pending, sample);
+    ++m_pendingRows;
+    m_lastLink = status.link;
+    if (m_pending.size() > pendingLimit)
+        flush();
+}
+
+void Recorder::followFile(const RecordCsv::Sample &sample, const RecordCsv::Names &names,
+                          int port)
+{
+    const QDate day = sample.time.date();
+    if (m_fileBegun && day == m_day && port == m_port && names == m_names)
+        return;
+    flush(); // the rows so far belong to the file before
+    m_day = day;
+    m_port = port;
+    m_names = names;
+    m_fileBegun = true;
+    m_file.clear();
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, folder = m_folder, port, day,
+                                         header = RecordCsv::headerRow(names),
+                                         file = ++m_fileNumber] {
+        writer->begin(folder, port, day, header, file);
+    });
+}
+
+void Recorder::writerFailed(int file, const QString &reason)
+{
+    if (!m_recording || file != m_fileNumber)
+        return;
+    m_pending.clear();
+    m_pendingRows = 0;
+    m_recording = false;
+    m_flushTimer.stop();
+    m_file.clear();
+    m_stopReason = reason;
+    Q_EMIT stateChanged();
+    m_messages.showMessage(&m_window, tr("Tarnwick"), tr("Recording stopped."), reason);
+}
