@@ -82,8 +82,10 @@ std::optional<QString> Recorder::start(const QString &folder)
     m_lastLink.clear();
     m_flushTimer.start();
     Q_EMIT stateChanged();
-    // The state the window shows now opens the file, so a quiet board still shows in it.
-    addRow();
+    // The file is opened now, not at the first frame, so a folder it cannot be made in is
+    // told at once, even while the board is silent.
+    const PanelStatus status = readPanelStatus(m_window);
+    followFile(m_clock().date(), {status.inputNames, status.meterCaptions}, status.port);
     return std::nullopt;
 }
 
@@ -149,7 +151,7 @@ void Recorder::addRow()
     sample.frequency = frequencyField(status.frame);
     sample.aout = status.aout;
     sample.frame = status.frame;
-    followFile(sample, {status.inputNames, status.meterCaptions}, status.port);
+    followFile(sample.time.date(), {status.inputNames, status.meterCaptions}, status.port);
     RecordCsv::appendRow(m_pending, sample);
     ++m_pendingRows;
     m_lastLink = status.link;
@@ -157,10 +159,8 @@ void Recorder::addRow()
         flush();
 }
 
-void Recorder::followFile(const RecordCsv::Sample &sample, const RecordCsv::Names &names,
-                          int port)
+void Recorder::followFile(QDate day, const RecordCsv::Names &names, int port)
 {
-    const QDate day = sample.time.date();
     if (m_fileBegun && day == m_day && port == m_port && names == m_names)
         return;
     flush(); // the rows so far belong to the file before

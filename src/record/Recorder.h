@@ -66,7 +66,7 @@ private:
     void linkChanged();
     void addRow();
     // Begins a new file when the day, the port or the header's names are not the file's.
-    void followFile(const RecordCsv::Sample &sample, const RecordCsv::Names &names, int port);
+    void followFile(QDate day, const RecordCsv::Names &names, int port);
     void writerFailed(int file, const QString &reason);
 
     frmMonitor &m_window;

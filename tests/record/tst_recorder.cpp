@@ -1,0 +1,287 @@
+// The recorder following a panel on the simulated board over a real pseudo-terminal: one
+// row per frame with the board's values in their columns, a row when the link changes, a
+// new file at midnight and when names change, and a folder that turns read-only stopping
+// the recording with its reason while the panel polls on.
+#include "AGauge.h"
+#include "ControlRig.h"
+#include "CsvReader.h"
+#include "RecordColumns.h"
+#include "RecordFiles.h"
+#include "Recorder.h"
+#include "StatusFrame.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QJsonObject>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ControlTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The file's rows without the header, once it holds at least `count` of them.
+QList<QStringList> awaitRows(const QString &path, int count)
+{
+    QList<QStringList> rows;
+    const auto enough = [&] {
+        rows = CsvReader::read(readFile(path)).records.mid(1);
+        return rows.size() >= count;
+    };
+    if (!QTest::qWaitFor(enough, patience))
+        qWarning("%s holds %d rows, not %d", qPrintable(path), int(rows.size()), count);
+    return rows;
+}
+
+// This process as the unprivileged user "nobody" for the length of a scope, when it runs as
+// root: root may write into any folder, so a folder's permissions mean something only to
+// another user. The saved user stays root, so the scope's end can take it back.
+struct AsSecondUser
+{
+    bool switched = false;
+    explicit AsSecondUser(const QString &folder)
+    {
+        if (::getuid() != 0)
+            return;
+        constexpr uid_t nobody = 65534;
+        if (::chown(QFile::encodeName(folder).constData(), nobody, nobody) != 0)
+            return;
+        switched = ::setresgid(nobody, nobody, 0) == 0 && ::setresuid(nobody, nobody, 0) == 0;
+    }
+    ~AsSecondUser()
+    {
+        if (switched && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0))
+            qFatal("cannot become root again");
+    }
+};
+
+} // namespace
+
+class TestRecorder : public QObject
+{
+    Q_OBJECT
+
+    RuntimeFolder m_runtime;
+    std::unique_ptr<Rig> m_rig;
+    std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<QTemporaryDir> m_folder;
+
+    QString todaysFile(int sequence = 1) const
+    {
+        return QDir(m_folder->path())
+            .filePath(RecordFiles::fileName(boardPort, QDate::currentDate(), sequence));
+    }
+
+    QJsonObject command(const char *action, const QString &folder = QString())
+    {
+        ControlRequest::Request request;
+        request.command = ControlRequest::Command::Record;
+        request.recordAction = QByteArrayView(action) == "start" ? ControlRequest::RecordAction::Start
+                               : QByteArrayView(action) == "stop"
+                                   ? ControlRequest::RecordAction::Stop
+                                   : ControlRequest::RecordAction::Status;
+        request.folder = folder;
+        QJsonObject answer;
+        m_rig->core->handle(request, [&answer](const QJsonObject &reply) { answer = reply; });
+        return answer;
+    }
+
+    // Stops after the frame that made `count` rows since this call.
+    void stopAfterFrames(int count)
+    {
+        int shown = 0;
+        QMetaObject::Connection stopping;
+        stopping = connect(&m_rig->window->poll(), &StatusPoll::frameShown, this, [&] {
+            if (++shown == count) {
+                m_recorder->stop();
+                disconnect(stopping);
+            }
+        });
+        QVERIFY(QTest::qWaitFor([&] { return shown >= count; }, patience));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_rig = std::make_unique<Rig>();
+        QVERIFY(m_rig->start());
+        m_recorder = std::make_unique<Recorder>(*m_rig->window, m_rig->messages);
+        m_rig->core->setRecorder(m_recorder.get());
+        m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_folder->isValid());
+    }
+    void cleanup()
+    {
+        m_recorder.reset();
+        m_rig.reset();
+        m_folder.reset();
+    }
+
+    void twentyFramesGiveTwentyRowsOfTheBoardsValues()
+    {
+        PtyBoard &board = m_rig->board;
+        QVERIFY(board.setRelay(1, true) && board.setRelay(16, true) && board.setRelay(64, true));
+        QVERIFY(board.setInputs(0b10000101));
+        for (int channel = 0; channel < 6; ++channel)
+            QVERIFY(board.setMeter(channel, 100 * channel + 7));
+        QVERIFY(board.setTemperature(75));
+        QVERIFY(board.setFrequency("01234"));
+        QVERIFY(m_rig->awaitFreshFrame());
+
+        const QJsonObject started = command("start", m_folder->path());
+        QVERIFY2(started.value(u"ok"_s).toBool(), qPrintable(started.value(u"message"_s).toString()));
+        stopAfterFrames(20);
+        const QList<QStringList> rows = awaitRows(todaysFile(), 20);
+        QCOMPARE(rows.size(), 20);
+        QVERIFY(CsvReader::read(readFile(todaysFile())).endsWithWholeRecord);
+
+        const MonitorWidgets &w = m_rig->window->w;
+        for (const QStringList &row : rows) {
+            QCOMPARE(row.size(), RecordColumns::count);
+            QCOMPARE(row[RecordColumns::link], u"live"_s);
+            QVERIFY(QDateTime::fromString(row[RecordColumns::time], Qt::ISODateWithMs).isValid());
+            for (int relay = 1; relay <= 64; ++relay)
+                QCOMPARE(row[RecordColumns::firstRelay + relay - 1],
+                         relay == 1 || relay == 16 || relay == 64 ? u"1"_s : u"0"_s);
+            QCOMPARE(row.mid(RecordColumns::firstInput, 8).join(QString()), u"10100001"_s);
+            for (int m = 0; m < 6; ++m)
+                QCOMPARE(row[RecordColumns::firstMeter + m].toDouble(), w.AGauge1[m]->needleValue());
+            QCOMPARE(row[RecordColumns::temperature], u"75"_s);
+            QCOMPARE(row[RecordColumns::frequency], u"01234"_s);
+            QCOMPARE(row[RecordColumns::firstOutput], QString::number(w.VScroll1->value()));
+            QCOMPARE(row[RecordColumns::frame], RecordCsv::boardText(m_rig->window->poll().A()));
+        }
+        QVERIFY(rows.first()[RecordColumns::time] <= rows.last()[RecordColumns::time]);
+        QCOMPARE(m_rig->messages.texts, QStringList());
+    }
+
+    void aChangeOfTheLinkWritesARow_data()
+    {
+        QTest::addColumn<bool>("hangUp"); // else the board falls silent
+        QTest::addColumn<QString>("link");
+        QTest::newRow("hang-up") << true << u"lost"_s;
+        QTest::newRow("silence") << false << u"no-reply"_s;
+    }
+    void aChangeOfTheLinkWritesARow()
+    {
+        QFETCH(bool, hangUp);
+        QFETCH(QString, link);
+        QVERIFY(m_rig->board.setRelay(5, true));
+        QVERIFY(m_rig->awaitFreshFrame());
+        QVERIFY(!m_recorder->start(m_folder->path()));
+        QVERIFY(m_rig->awaitFreshFrame());
+        if (hangUp)
+            QVERIFY(m_rig->board.hangUp());
+        else
+            m_rig->board.setSilent(true);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return QLatin1String(linkStateName(m_rig->window->poll().link().state())) == link; },
+            patience));
+        m_recorder->flush();
+        const QList<QStringList> rows = awaitRows(todaysFile(), 3);
+        QVERIFY(rows.size() >= 3);
+        QCOMPARE(rows.last()[RecordColumns::link], link);
+        // With the last values the window showed.
+        QCOMPARE(rows.last().mid(RecordColumns::firstRelay),
+                 rows[rows.size() - 2].mid(RecordColumns::firstRelay));
+        QCOMPARE(rows.last()[RecordColumns::firstRelay + 4], u"1"_s);
+        for (const QStringList &row : rows.mid(0, rows.size() - 1))
+            QCOMPARE(row[RecordColumns::link], u"live"_s);
+    }
+
+    void aFolderMadeReadOnlyStopsTheRecordingAndThePanelPollsOn()
+    {
+        const QString folder = m_folder->path();
+        const AsSecondUser user(folder);
+        if (::getuid() == 0 && !user.switched)
+            QSKIP("running as root and cannot become a second user: root writes anywhere");
+        QVERIFY(!m_recorder->start(folder));
+        QVERIFY(m_rig->awaitFreshFrame());
+        m_recorder->flush();
+        QVERIFY(!awaitRows(todaysFile(), 1).isEmpty());
+
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QTest::qWaitFor([&] { return !m_recorder->isRecording(); }, patience));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QVERIFY2(m_recorder->stopReason().contains(u"not writable"_s),
+                 qPrintable(m_recorder->stopReason()));
+        QCOMPARE(m_recorder->statusText(), u"Recording stopped: "_s + m_recorder->stopReason());
+        QCOMPARE(m_rig->messages.texts, QStringList{u"Recording stopped."_s});
+        QCOMPARE(m_rig->messages.informativeTexts, QStringList{m_recorder->stopReason()});
+        QVERIFY(CsvReader::read(readFile(todaysFile())).endsWithWholeRecord);
+        const QJsonObject status = command("status");
+        QCOMPARE(status.value(u"recording"_s).toObject().value(u"active"_s).toBool(), false);
+
+        // The panel goes on as before, and tells the reason only once.
+        QVERIFY(m_rig->awaitFreshFrame());
+        QVERIFY(m_rig->awaitFreshFrame());
+        QCOMPARE(m_rig->messages.texts.size(), 1);
+        QVERIFY(m_rig->window->isEnabled());
+    }
+
+    void midnightBeginsTheNextDaysFile()
+    {
+        const QTimeZone zone(3600);
+        QDateTime now(QDate(2026, 12, 9), QTime(23, 59, 59, 500), zone);
+        m_recorder->setClock([&now] { return now; });
+        QVERIFY(!m_recorder->start(m_folder->path()));
+        QVERIFY(m_rig->awaitFreshFrame());
+        now = QDateTime(QDate(2026, 12, 10), QTime(0, 0, 0, 100), zone);
+        QVERIFY(m_rig->awaitFreshFrame());
+        m_recorder->stop();
+
+        const QDir dir(m_folder->path());
+        const QString before = dir.filePath(RecordFiles::fileName(boardPort, QDate(2026, 12, 9)));
+        const QString after = dir.filePath(RecordFiles::fileName(boardPort, QDate(2026, 12, 10)));
+        const QList<QStringList> late = awaitRows(before, 1);
+        const QList<QStringList> early = awaitRows(after, 1);
+        QVERIFY(!late.isEmpty() && !early.isEmpty());
+        for (const QStringList &row : late)
+            QVERIFY(row[RecordColumns::time].startsWith(u"2026-12-09T23:59:59.500+01:00"_s));
+        for (const QStringList &row : early)
+            QVERIFY(row[RecordColumns::time].startsWith(u"2026-12-10T00:00:00.100+01:00"_s));
+        QCOMPARE(CsvReader::read(readFile(after)).records.first().value(RecordColumns::time),
+                 u"Time"_s);
+    }
+
+    void newNamesBeginANewFileWithTheirHeader()
+    {
+        QVERIFY(!m_recorder->start(m_folder->path()));
+        QVERIFY(m_rig->awaitFreshFrame());
+        m_rig->window->w.AGauge1[2]->setCaption(u"Flow, l/min"_s);
+        QVERIFY(m_rig->awaitFreshFrame());
+        m_recorder->stop();
+        QVERIFY(!awaitRows(todaysFile(2), 1).isEmpty());
+        const QStringList header = CsvReader::read(readFile(todaysFile(2))).records.first();
+        QCOMPARE(header.value(RecordColumns::firstMeter + 2), u"Flow, l/min"_s);
+        QVERIFY(CsvReader::read(readFile(todaysFile(1))).records.first().value(
+                    RecordColumns::firstMeter + 2) != u"Flow, l/min"_s);
+    }
+
+    void aFolderThatCannotBeMadeIsRefusedAtOnce()
+    {
+        const QString file = m_folder->filePath(u"plain"_s);
+        QFile plain(file);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QJsonObject answer = command("start", file + u"/inside"_s);
+        QCOMPARE(answer.value(u"ok"_s).toBool(true), false);
+        QCOMPARE(answer.value(u"error"_s).toString(), u"record-failed"_s);
+        QVERIFY(!m_recorder->isRecording());
+        QVERIFY(m_rig->messages.texts.isEmpty()); // the caller is told, not the desktop
+    }
+};
+
+TARNWICK_TEST_MAIN(TestRecorder)
+#include "tst_recorder.moc"
