@@ -2,6 +2,7 @@
 // by a signal that saves like "Exit", and a start that a stale lock file does not hold up.
 // The panel runs as its own process on the offscreen platform against the simulated board.
 #include "PanelInstance.h"
+#include "PanelProcess.h"
 #include "PtyBoard.h"
 #include "TestMain.h"
 
@@ -45,31 +46,7 @@ bool writeFile(const QString &path, const QByteArray &content)
            file.write(content) == content.size();
 }
 
-// A panel of its own process; ended with SIGTERM if the test has not ended it.
-struct Panel
-{
-    QProcess process;
-
-    explicit Panel(const QString &config = QString())
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        if (!config.isEmpty())
-            environment.insert(u"XDG_CONFIG_HOME"_s, config);
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(TARNWICK_PROGRAM), {});
-    }
-    ~Panel()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            ::kill(pid_t(process.processId()), SIGTERM);
-            if (!process.waitForFinished(patience))
-                process.kill();
-        }
-    }
-    bool running() const { return process.state() == QProcess::Running; }
-};
+using Panel = PanelProcess;
 
 // Asks the panel on this store to come to the front; true when it answered.
 bool askToRaise(const QString &socket)

@@ -7,10 +7,12 @@
 #include "CsvReader.h"
 #include "RecordColumns.h"
 #include "RecordFiles.h"
+#include "RecordMenu.h"
 #include "Recorder.h"
 #include "StatusFrame.h"
 #include "TestMain.h"
 
+#include <QAction>
 #include <QDir>
 #include <QJsonObject>
 #include <QSlider>
@@ -267,6 +269,47 @@ private Q_SLOTS:
         QCOMPARE(header.value(RecordColumns::firstMeter + 2), u"Flow, l/min"_s);
         QVERIFY(CsvReader::read(readFile(todaysFile(1))).records.first().value(
                     RecordColumns::firstMeter + 2) != u"Flow, l/min"_s);
+    }
+
+    void theToolsMenuStartsAndStopsAndSaysWhatItDoes()
+    {
+        frmMonitor &window = *m_rig->window;
+        QStringList asked;
+        QString answer;
+        const RecordMenu menu(window.mnuRecord, window.mnuRecordStatus, *m_recorder,
+                              m_rig->messages, &window, [&](QWidget *, const QString &proposed) {
+                                  asked << proposed;
+                                  return answer;
+                              });
+        QCOMPARE(window.mnuRecord->text(), u"Start &Recording..."_s);
+        QCOMPARE(window.mnuRecordStatus->text(), u"Not recording"_s);
+        QVERIFY(!window.mnuRecordStatus->isEnabled());
+
+        window.mnuRecord->trigger(); // cancelled
+        QCOMPARE(asked, QStringList{RecordFiles::defaultFolder()});
+        QVERIFY(!m_recorder->isRecording());
+
+        answer = m_folder->path();
+        window.mnuRecord->trigger();
+        QVERIFY(m_recorder->isRecording());
+        QCOMPARE(window.mnuRecord->text(), u"Stop &Recording"_s);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return window.mnuRecordStatus->text() == u"Recording to "_s + QFileInfo(todaysFile()).fileName(); },
+            patience));
+
+        window.mnuRecord->trigger();
+        QVERIFY(!m_recorder->isRecording());
+        QCOMPARE(window.mnuRecord->text(), u"Start &Recording..."_s);
+        QCOMPARE(window.mnuRecordStatus->text(), u"Not recording"_s);
+
+        answer = m_folder->filePath(u"plain"_s);
+        QFile plain(answer);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        window.mnuRecord->trigger();
+        QCOMPARE(asked.last(), m_folder->path()); // the last folder chosen is proposed again
+        QVERIFY(!m_recorder->isRecording());
+        QCOMPARE(m_rig->messages.texts, QStringList{u"Recording cannot start."_s});
     }
 
     void aFolderThatCannotBeMadeIsRefusedAtOnce()
