@@ -112,12 +112,16 @@ private Q_SLOTS:
         QStringList titles;
         for (QAction *action : f.window->menuBar()->actions())
             titles << action->text();
-        QCOMPARE(titles, QStringList({u"&File"_s, u"&Setup"_s, u"&View"_s, u"&Help"_s}));
+        QCOMPARE(titles,
+                 QStringList({u"&File"_s, u"&Setup"_s, u"&View"_s, u"&Tools"_s, u"&Help"_s}));
         QCOMPARE(f.window->mnuExit->text(), u"&Exit"_s);
         QCOMPARE(f.window->mnuNorm->text(), u"&Normal"_s);
         QCOMPARE(f.window->mnuDiag->text(), u"&Diagnostic"_s);
         QCOMPARE(f.window->mnuHelpContents->text(), u"&Contents"_s);
         QCOMPARE(f.window->mnuHelpAbout->text(), u"&About"_s);
+        QCOMPARE(f.window->mnuRecord->text(), u"Start &Recording..."_s);
+        QCOMPARE(f.window->mnuTrends->text(), u"&Trends"_s);
+        QVERIFY(!f.window->mnuRecordStatus->isEnabled());
         for (QAction *action : f.window->findChildren<QAction *>())
             QVERIFY(!action->isChecked());
     }
