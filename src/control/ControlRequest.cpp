@@ -39,9 +39,8 @@ const struct
 {
     const char *name;
     RecordAction action;
-} recordActions[] = {{"start", RecordAction::Start},
-                     {"stop", RecordAction::Stop},
-                     {"status", RecordAction::Status}};
+} recordActions[] = {
+    {"start", RecordAction::Start}, {"stop", RecordAction::Stop}, {"status", RecordAction::Status}};
 
 // A folder is named from the client's point of view; only an absolute path means the same
 // folder to the panel. A path is at most what a file system takes.
@@ -151,15 +150,17 @@ std::variant<Request, Failure> parse(QByteArrayView line)
                 known = true;
             }
         if (!known)
-            return badRequest(QStringLiteral("\"action\" must be \"start\", \"stop\" or \"status\""));
+            return badRequest(
+                QStringLiteral("\"action\" must be \"start\", \"stop\" or \"status\""));
         const QJsonValue folder = object.value(QStringLiteral("folder"));
         if (folder.isUndefined())
             break;
         if (request.recordAction != RecordAction::Start)
             return badRequest(QStringLiteral("only \"start\" takes a \"folder\""));
         request.folder = folder.toString();
-        if (!folder.isString() || request.folder.isEmpty() || request.folder.size() > longestFolder ||
-            request.folder.contains(QChar(u'\0')) || !QDir::isAbsolutePath(request.folder))
+        if (!folder.isString() || request.folder.isEmpty() ||
+            request.folder.size() > longestFolder || request.folder.contains(QChar(u'\0')) ||
+            !QDir::isAbsolutePath(request.folder))
             return badRequest(QStringLiteral("\"folder\" must be an absolute path"));
         break;
     }

@@ -24,8 +24,8 @@ void appendBits(QByteArray &rows, const bool *bits, std::size_t count)
 
 void appendField(QByteArray &rows, QStringView text, bool quoted)
 {
-    const bool special = text.contains(u',') || text.contains(u'"') || text.contains(u'\r') ||
-                         text.contains(u'\n');
+    const bool special =
+        text.contains(u',') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n');
     if (!quoted && !special) {
         rows += text.toUtf8();
         return;

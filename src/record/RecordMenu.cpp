@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QFileDialog>
 
-RecordMenu::RecordMenu(QAction *record, QAction *status, Recorder &recorder,
-                       MessageBox &messages, QWidget *window, FolderQuestion ask)
+RecordMenu::RecordMenu(QAction *record, QAction *status, Recorder &recorder, MessageBox &messages,
+                       QWidget *window, FolderQuestion ask)
     : QObject(record)
     , m_record(record)
     , m_status(status)
@@ -44,7 +44,6 @@ void RecordMenu::recordTriggered()
 
 void RecordMenu::showState()
 {
-    m_record->setText(m_recorder.isRecording() ? tr("Stop &Recording")
-                                               : tr("Start &Recording..."));
+    m_record->setText(m_recorder.isRecording() ? tr("Stop &Recording") : tr("Start &Recording..."));
     m_status->setText(m_recorder.statusText());
 }

@@ -26,8 +26,8 @@ void RecordWriter::begin(const QString &folder, int port, QDate day, const QByte
     const QDir dir(folder);
     for (int sequence = 1; sequence <= RecordFiles::sequenceLimit; ++sequence) {
         const QString path = dir.filePath(RecordFiles::fileName(port, day, sequence));
-        const bool opened = QFileInfo::exists(path) ? openExisting(path, header)
-                                                    : openNew(path, header);
+        const bool opened =
+            QFileInfo::exists(path) ? openExisting(path, header) : openNew(path, header);
         if (m_failed)
             return;
         if (opened) {

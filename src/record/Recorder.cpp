@@ -133,8 +133,7 @@ void Recorder::linkChanged()
 {
     // A frame's own row already says "live"; a row is due here when the link stops
     // answering or its device goes.
-    if (m_recording &&
-        QLatin1String(linkStateName(m_window.poll().link().state())) != m_lastLink)
+    if (m_recording && QLatin1String(linkStateName(m_window.poll().link().state())) != m_lastLink)
         addRow();
 }
 
@@ -169,11 +168,10 @@ void Recorder::followFile(QDate day, const RecordCsv::Names &names, int port)
     m_names = names;
     m_fileBegun = true;
     m_file.clear();
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer, folder = m_folder, port, day,
-                                         header = RecordCsv::headerRow(names),
-                                         file = ++m_fileNumber] {
-        writer->begin(folder, port, day, header, file);
-    });
+    QMetaObject::invokeMethod(
+        m_writer,
+        [writer = m_writer, folder = m_folder, port, day, header = RecordCsv::headerRow(names),
+         file = ++m_fileNumber] { writer->begin(folder, port, day, header, file); });
 }
 
 void Recorder::writerFailed(int file, const QString &reason)

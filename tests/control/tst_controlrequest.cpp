@@ -25,8 +25,8 @@ QString describe(const ControlRequest::Request &request)
         return u"aout %1 %2"_s.arg(request.output).arg(request.value);
     case Command::Record: {
         const char *recordActions[] = {"start", "stop", "status"};
-        return u"record %1 %2"_s.arg(QLatin1String(recordActions[int(request.recordAction)]),
-                                     request.folder)
+        return u"record %1 %2"_s
+            .arg(QLatin1String(recordActions[int(request.recordAction)]), request.folder)
             .trimmed();
     }
     case Command::Relay:
@@ -66,10 +66,10 @@ private Q_SLOTS:
         QTest::newRow("record start in a folder")
             << R"({"command":"record","action":"start","folder":"/srv/log, daily"})"_ba
             << u"record start /srv/log, daily"_s;
-        QTest::newRow("record stop") << R"({"command":"record","action":"stop"})"_ba
-                                     << u"record stop"_s;
-        QTest::newRow("record status") << R"({"command":"record","action":"status"})"_ba
-                                       << u"record status"_s;
+        QTest::newRow("record stop")
+            << R"({"command":"record","action":"stop"})"_ba << u"record stop"_s;
+        QTest::newRow("record status")
+            << R"({"command":"record","action":"status"})"_ba << u"record status"_s;
     }
     void goodRequestsCarryTheirFields()
     {
@@ -114,8 +114,7 @@ private Q_SLOTS:
         QTest::newRow("record pause")
             << R"({"command":"record","action":"pause"})"_ba << u"\"start\", \"stop\""_s;
         QTest::newRow("relative folder")
-            << R"({"command":"record","action":"start","folder":"logs"})"_ba
-            << u"absolute path"_s;
+            << R"({"command":"record","action":"start","folder":"logs"})"_ba << u"absolute path"_s;
         QTest::newRow("empty folder")
             << R"({"command":"record","action":"start","folder":""})"_ba << u"absolute path"_s;
         QTest::newRow("folder as number")
@@ -128,8 +127,7 @@ private Q_SLOTS:
                           QByteArray(4096, 'a') + R"("})")
             << u"absolute path"_s;
         QTest::newRow("stop with a folder")
-            << R"({"command":"record","action":"stop","folder":"/tmp"})"_ba
-            << u"only \"start\""_s;
+            << R"({"command":"record","action":"stop","folder":"/tmp"})"_ba << u"only \"start\""_s;
         QTest::newRow("two objects")
             << R"({"command":"status"}{"command":"status"})"_ba << u"not JSON"_s;
     }

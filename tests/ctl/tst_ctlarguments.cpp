@@ -138,7 +138,8 @@ private Q_SLOTS:
         QTest::newRow("--timeout on watch") << u"watch --timeout 5"_s << u"no --timeout"_s;
         QTest::newRow("record alone") << u"record"_s << u"1 or 2 argument"_s;
         QTest::newRow("record pause") << u"record pause"_s << u"start, stop or status"_s;
-        QTest::newRow("record stop in a folder") << u"record stop /tmp"_s << u"only 'record start'"_s;
+        QTest::newRow("record stop in a folder")
+            << u"record stop /tmp"_s << u"only 'record start'"_s;
         QTest::newRow("record start, two folders")
             << u"record start /a /b"_s << u"1 or 2 argument"_s;
     }

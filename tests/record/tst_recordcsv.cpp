@@ -75,7 +75,9 @@ private Q_SLOTS:
         QString relays;
         for (int k = 0; k < 64; ++k)
             relays += fields[RecordColumns::firstRelay + k];
-        QCOMPARE(relays, u"1000000000000001" "0000000000000000" "0000000000000000"
+        QCOMPARE(relays, u"1000000000000001"
+                         "0000000000000000"
+                         "0000000000000000"
                          "0000000000000001"_s);
         QCOMPARE(fields.mid(RecordColumns::firstInput, 8).join(QString()), u"00100000"_s);
         QCOMPARE(fields.mid(RecordColumns::firstMeter, 6),
@@ -141,15 +143,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("UTC") << 0 << u"2026-03-01T00:00:00.007+00:00"_s;
         QTest::newRow("east") << 5 * 3600 + 45 * 60 << u"2026-03-01T00:00:00.007+05:45"_s;
-        QTest::newRow("west, half hour") << -(3 * 3600 + 30 * 60)
-                                         << u"2026-03-01T00:00:00.007-03:30"_s;
+        QTest::newRow("west, half hour")
+            << -(3 * 3600 + 30 * 60) << u"2026-03-01T00:00:00.007-03:30"_s;
     }
     void timeCarriesItsOffset()
     {
         QFETCH(int, offsetSeconds);
         QFETCH(QString, text);
-        const QDateTime time(QDate(2026, 3, 1), QTime(0, 0, 0, 7),
-                             QTimeZone(offsetSeconds));
+        const QDateTime time(QDate(2026, 3, 1), QTime(0, 0, 0, 7), QTimeZone(offsetSeconds));
         QCOMPARE(RecordCsv::timeText(time), text);
         QCOMPARE(QDateTime::fromString(text, Qt::ISODateWithMs), time);
     }

@@ -88,10 +88,10 @@ class TestRecorder : public QObject
     {
         ControlRequest::Request request;
         request.command = ControlRequest::Command::Record;
-        request.recordAction = QByteArrayView(action) == "start" ? ControlRequest::RecordAction::Start
-                               : QByteArrayView(action) == "stop"
-                                   ? ControlRequest::RecordAction::Stop
-                                   : ControlRequest::RecordAction::Status;
+        request.recordAction =
+            QByteArrayView(action) == "start"  ? ControlRequest::RecordAction::Start
+            : QByteArrayView(action) == "stop" ? ControlRequest::RecordAction::Stop
+                                               : ControlRequest::RecordAction::Status;
         request.folder = folder;
         QJsonObject answer;
         m_rig->core->handle(request, [&answer](const QJsonObject &reply) { answer = reply; });
@@ -141,7 +141,8 @@ private Q_SLOTS:
         QVERIFY(m_rig->awaitFreshFrame());
 
         const QJsonObject started = command("start", m_folder->path());
-        QVERIFY2(started.value(u"ok"_s).toBool(), qPrintable(started.value(u"message"_s).toString()));
+        QVERIFY2(started.value(u"ok"_s).toBool(),
+                 qPrintable(started.value(u"message"_s).toString()));
         stopAfterFrames(20);
         const QList<QStringList> rows = awaitRows(todaysFile(), 20);
         QCOMPARE(rows.size(), 20);
@@ -157,7 +158,8 @@ private Q_SLOTS:
                          relay == 1 || relay == 16 || relay == 64 ? u"1"_s : u"0"_s);
             QCOMPARE(row.mid(RecordColumns::firstInput, 8).join(QString()), u"10100001"_s);
             for (int m = 0; m < 6; ++m)
-                QCOMPARE(row[RecordColumns::firstMeter + m].toDouble(), w.AGauge1[m]->needleValue());
+                QCOMPARE(row[RecordColumns::firstMeter + m].toDouble(),
+                         w.AGauge1[m]->needleValue());
             QCOMPARE(row[RecordColumns::temperature], u"75"_s);
             QCOMPARE(row[RecordColumns::frequency], u"01234"_s);
             QCOMPARE(row[RecordColumns::firstOutput], QString::number(w.VScroll1->value()));
@@ -187,7 +189,9 @@ private Q_SLOTS:
         else
             m_rig->board.setSilent(true);
         QVERIFY(QTest::qWaitFor(
-            [&] { return QLatin1String(linkStateName(m_rig->window->poll().link().state())) == link; },
+            [&] {
+                return QLatin1String(linkStateName(m_rig->window->poll().link().state())) == link;
+            },
             patience));
         m_recorder->flush();
         const QList<QStringList> rows = awaitRows(todaysFile(), 3);
@@ -267,8 +271,9 @@ private Q_SLOTS:
         QVERIFY(!awaitRows(todaysFile(2), 1).isEmpty());
         const QStringList header = CsvReader::read(readFile(todaysFile(2))).records.first();
         QCOMPARE(header.value(RecordColumns::firstMeter + 2), u"Flow, l/min"_s);
-        QVERIFY(CsvReader::read(readFile(todaysFile(1))).records.first().value(
-                    RecordColumns::firstMeter + 2) != u"Flow, l/min"_s);
+        QVERIFY(CsvReader::read(readFile(todaysFile(1)))
+                    .records.first()
+                    .value(RecordColumns::firstMeter + 2) != u"Flow, l/min"_s);
     }
 
     void theToolsMenuStartsAndStopsAndSaysWhatItDoes()
@@ -294,7 +299,10 @@ private Q_SLOTS:
         QVERIFY(m_recorder->isRecording());
         QCOMPARE(window.mnuRecord->text(), u"Stop &Recording"_s);
         QVERIFY(QTest::qWaitFor(
-            [&] { return window.mnuRecordStatus->text() == u"Recording to "_s + QFileInfo(todaysFile()).fileName(); },
+            [&] {
+                return window.mnuRecordStatus->text() ==
+                       u"Recording to "_s + QFileInfo(todaysFile()).fileName();
+            },
             patience));
 
         window.mnuRecord->trigger();

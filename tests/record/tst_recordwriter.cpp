@@ -25,8 +25,8 @@ QByteArray rows(int count, int first = 1)
 {
     QByteArray text;
     for (int k = first; k < first + count; ++k)
-        text += "2026-12-09T10:00:00.000+00:00,live," + QByteArray(300, char('a' + k % 26)) +
-                "\r\n";
+        text +=
+            "2026-12-09T10:00:00.000+00:00,live," + QByteArray(300, char('a' + k % 26)) + "\r\n";
     return text;
 }
 
@@ -99,16 +99,16 @@ private Q_SLOTS:
     void whatIsThereDecidesTheFile_data()
     {
         QTest::addColumn<QByteArray>("found");
-        QTest::addColumn<int>("sequence");      // of the file written
-        QTest::addColumn<QByteArray>("kept");    // what stays of the found file, before the rows
+        QTest::addColumn<int>("sequence");    // of the file written
+        QTest::addColumn<QByteArray>("kept"); // what stays of the found file, before the rows
         QTest::newRow("ours, whole") << header + rows(2) << 1 << header + rows(2);
         QTest::newRow("ours, header only") << header << 1 << header;
         QTest::newRow("ours, half a row after a crash")
             << header + rows(2) + "2026-12-09T10:00:01.000+00:00,li" << 1 << header + rows(2);
         QTest::newRow("ours, the header and half a row")
             << header + "2026-12-09T10:00" << 1 << header;
-        QTest::newRow("names changed since") << "Time,Link,Other\r\n"_ba + rows(1) << 2
-                                             << QByteArray();
+        QTest::newRow("names changed since")
+            << "Time,Link,Other\r\n"_ba + rows(1) << 2 << QByteArray();
         QTest::newRow("not a recording") << "hello\n"_ba << 2 << QByteArray();
         QTest::newRow("empty") << QByteArray() << 2 << QByteArray();
     }

@@ -12,7 +12,7 @@ struct VerbInfo
 {
     const char *name;
     Verb verb;
-    int operands; // words after the verb
+    int operands;         // words after the verb
     int optionalOperands; // more words it may take
     const char *synopsis;
     bool takesJson;
@@ -22,8 +22,8 @@ struct VerbInfo
 
 const VerbInfo verbs[] = {
     {"status", Verb::Status, 0, 0, "status [--json]", true, false, false},
-    {"relay", Verb::Relay, 2, 0, "relay R<1..64> on|off|toggle [--wait] [--timeout S]", false,
-     true, true},
+    {"relay", Verb::Relay, 2, 0, "relay R<1..64> on|off|toggle [--wait] [--timeout S]", false, true,
+     true},
     {"macro", Verb::Macro, 1, 0, "macro <1..32> [--wait] [--timeout S]", false, true, true},
     {"aout", Verb::Aout, 2, 0, "aout <1|2> <0..255>", false, false, false},
     {"watch", Verb::Watch, 0, 0, "watch [--json]", true, false, false},
@@ -65,8 +65,9 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
                          .arg(verb)
                          .arg(info.optionalOperands == 0
                                   ? QString::number(info.operands)
-                                  : QStringLiteral("%1 or %2").arg(info.operands).arg(
-                                        info.operands + info.optionalOperands))
+                                  : QStringLiteral("%1 or %2")
+                                        .arg(info.operands)
+                                        .arg(info.operands + info.optionalOperands))
                          .arg(QLatin1String(info.synopsis)));
     switch (info.verb) {
     case Verb::Relay: {
@@ -124,9 +125,8 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
         const QString &action = words[0];
         if (action != QLatin1String("start") && action != QLatin1String("stop") &&
             action != QLatin1String("status"))
-            return usage(
-                QStringLiteral("'%1' is not a recording action: use start, stop or status")
-                    .arg(action));
+            return usage(QStringLiteral("'%1' is not a recording action: use start, stop or status")
+                             .arg(action));
         if (words.size() > 1 && action != QLatin1String("start"))
             return usage(QStringLiteral("only 'record start' takes a folder"));
         invocation.action = action;
