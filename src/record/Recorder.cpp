@@ -33,7 +33,6 @@ Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
 {
     m_thread.setObjectName(QStringLiteral("recording"));
     m_writer->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
     connect(m_writer, &RecordWriter::began, this, [this](int file, const QString &path) {
         if (!m_recording || file != m_fileNumber)
             return;
@@ -48,7 +47,6 @@ Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
         Q_EMIT rowsWritten(rowsInFile);
     });
     connect(m_writer, &RecordWriter::failed, this, &Recorder::writerFailed);
-    m_thread.start();
 
     m_flushTimer.setInterval(flushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &Recorder::flush);
@@ -59,8 +57,14 @@ Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
 Recorder::~Recorder()
 {
     stop();
-    m_thread.quit();
-    m_thread.wait();
+    if (m_thread.isRunning()) {
+        // The thread's loop would end with rows still queued for it: wait until it has
+        // written them (calls are taken in order) before ending it.
+        QMetaObject::invokeMethod(m_writer, &RecordWriter::end, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    delete m_writer; // its thread has ended, or never ran
 }
 
 std::optional<QString> Recorder::start(const QString &folder)
@@ -75,6 +79,8 @@ std::optional<QString> Recorder::start(const QString &folder)
         return std::nullopt;
     if (m_recording)
         stop();
+    if (!m_thread.isRunning())
+        m_thread.start(); // only a panel that records has the thread
     m_folder = path;
     m_recording = true;
     m_stopReason.clear();

@@ -169,6 +169,19 @@ private Q_SLOTS:
         QCOMPARE(m_rig->messages.texts, QStringList());
     }
 
+    // The program's end (Exit, a logout) destroys the recorder: nothing gathered is lost.
+    void theEndWritesEveryRowGathered()
+    {
+        QSignalSpy shown(&m_rig->window->poll(), &StatusPoll::frameShown);
+        QVERIFY(!m_recorder->start(m_folder->path()));
+        QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 3; }, patience));
+        const qsizetype frames = shown.count();
+        m_recorder.reset();
+        const CsvReader::Table table = CsvReader::read(readFile(todaysFile()));
+        QCOMPARE(table.records.size() - 1, frames);
+        QVERIFY(table.endsWithWholeRecord);
+    }
+
     void aChangeOfTheLinkWritesARow_data()
     {
         QTest::addColumn<bool>("hangUp"); // else the board falls silent
