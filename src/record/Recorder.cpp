@@ -101,6 +101,12 @@ void Recorder::stop()
         return;
     flush();
     QMetaObject::invokeMethod(m_writer, &RecordWriter::end);
+    m_stopReason.clear();
+    endRecording();
+}
+
+void Recorder::endRecording()
+{
     m_recording = false;
     m_flushTimer.stop();
     m_file.clear();
@@ -186,10 +192,7 @@ void Recorder::writerFailed(int file, const QString &reason)
         return;
     m_pending.clear();
     m_pendingRows = 0;
-    m_recording = false;
-    m_flushTimer.stop();
-    m_file.clear();
     m_stopReason = reason;
-    Q_EMIT stateChanged();
+    endRecording();
     m_messages.showMessage(&m_window, tr("Tarnwick"), tr("Recording stopped."), reason);
 }

@@ -68,6 +68,7 @@ private:
     // Begins a new file when the day, the port or the header's names are not the file's.
     void followFile(QDate day, const RecordCsv::Names &names, int port);
     void writerFailed(int file, const QString &reason);
+    void endRecording();
 
     frmMonitor &m_window;
     MessageBox &m_messages;
