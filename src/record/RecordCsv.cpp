@@ -37,20 +37,25 @@ void appendField(QByteArray &rows, QStringView text, bool quoted)
     rows += '"';
 }
 
-QString boardText(QByteArrayView bytes)
+QString visibleText(QStringView text)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char byte : bytes) {
-        const auto code = static_cast<unsigned char>(byte);
+    QString shown(text.size(), Qt::Uninitialized);
+    QChar *out = shown.data();
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
         if (code < 0x20)
             *out++ = QChar(char16_t(controlPictures + code));
         else if (code == 0x7F)
             *out++ = QChar(deletePicture);
         else
-            *out++ = QChar(char16_t(code)); // Latin-1: the byte is the code point
+            *out++ = c;
     }
-    return text;
+    return shown;
+}
+
+QString boardText(QByteArrayView bytes)
+{
+    return visibleText(QString::fromLatin1(bytes)); // Latin-1: each byte is its code point
 }
 
 QString timeText(const QDateTime &time)
@@ -78,11 +83,11 @@ QByteArray headerRow(const Names &names)
         header += ",R" + QByteArray::number(relay);
     for (const QString &name : names.inputs) {
         header += ',';
-        appendField(header, name);
+        appendField(header, visibleText(name));
     }
     for (const QString &caption : names.meters) {
         header += ',';
-        appendField(header, caption);
+        appendField(header, visibleText(caption));
     }
     header += ",Temperature (\xC2\xB0"
               "F),Frequency,An Out 1,An Out 2,Frame";

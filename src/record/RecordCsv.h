@@ -46,9 +46,13 @@ void appendRow(QByteArray &rows, const Sample &sample);
 // A field, quoted where it holds a comma, a quote or a line break, and always with `quoted`.
 void appendField(QByteArray &rows, QStringView text, bool quoted = false);
 
-// Bytes from the board for a text file: printable ASCII and Latin-1 letters as they are,
-// control bytes as their pictures (CR as U+240D, NUL as U+2400, DEL as U+2421). No byte the
-// board sends is lost, and no row holds a line break, a NUL or invalid UTF-8.
+// Text for a file that spreadsheets and scripts read line by line: control characters as
+// their pictures (CR as U+240D, NUL as U+2400, DEL as U+2421), everything else as it is. A
+// name hand-edited into the settings with a line break or a NUL stays on the header's line.
+QString visibleText(QStringView text);
+
+// Bytes from the board the same way, each byte the Latin-1 character of its code: no byte
+// the board sends is lost, and no row holds a line break, a NUL or invalid UTF-8.
 QString boardText(QByteArrayView bytes);
 
 // Local time with milliseconds and the offset from UTC: "2026-12-09T13:45:01.123+01:00".

@@ -42,6 +42,7 @@ private Q_SLOTS:
         for (int k = 0; k < 8; ++k)
             names.inputs[k] = u"Input %1"_s.arg(k + 1);
         names.inputs[1] = u"Door, \"front\""_s;
+        names.inputs[3] = u"hand-edited\nwith a line break"_s;
         names.meters = {u"Volts"_s, u"Amps"_s, u"Flow l/min"_s, u"Druck Ü"_s, u"M5"_s, u""_s};
         const QByteArray header = RecordCsv::headerRow(names);
         QVERIFY(header.endsWith("\r\n"));
@@ -54,6 +55,8 @@ private Q_SLOTS:
         for (int relay = 1; relay <= 64; ++relay)
             QCOMPARE(columns[RecordColumns::firstRelay + relay - 1], u"R%1"_s.arg(relay));
         QCOMPARE(columns[RecordColumns::firstInput + 1], u"Door, \"front\""_s);
+        QCOMPARE(columns[RecordColumns::firstInput + 3], u"hand-edited\u240Awith a line break"_s);
+        QCOMPARE(header.count('\n'), 1);
         QCOMPARE(columns[RecordColumns::firstInput + 7], u"Input 8"_s);
         QCOMPARE(columns[RecordColumns::firstMeter + 3], u"Druck Ü"_s);
         QCOMPARE(columns[RecordColumns::firstMeter + 5], QString());
