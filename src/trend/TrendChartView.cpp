@@ -1,6 +1,7 @@
 #include "TrendChartView.h"
 
-#include <QAreaSeries>
+#include "TrendLineItem.h"
+
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QGraphicsLayout>
@@ -12,8 +13,9 @@
 
 namespace {
 
-// Bands are shaded lightly, so the line stays the first thing seen.
-constexpr int bandAlpha = 70;
+constexpr int tickCount = 5;
+// Above every series and axis of the chart.
+constexpr qreal lineZValue = 1000;
 
 QString timeFormat(qint64 span)
 {
@@ -27,10 +29,9 @@ TrendChartView::TrendChartView(QWidget *parent)
     , m_chart(new QChart)
     , m_timeAxis(new QDateTimeAxis(m_chart))
     , m_valueAxis(new QValueAxis(m_chart))
+    , m_line(new TrendLineItem(m_chart))
 {
     setChart(m_chart);
-    // A line one pixel wide reads well without antialiasing, which would cost each refresh
-    // several times as much.
     setRenderHint(QPainter::Antialiasing, false);
     setRubberBand(QChartView::HorizontalRubberBand);
     m_chart->setAnimationOptions(QChart::NoAnimation);
@@ -38,31 +39,42 @@ TrendChartView::TrendChartView(QWidget *parent)
     m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_chart->setBackgroundRoundness(0);
-    m_timeAxis->setTickCount(5);
-    m_valueAxis->setTickCount(5);
+    m_timeAxis->setTickCount(tickCount);
+    m_valueAxis->setTickCount(tickCount);
     m_valueAxis->setLabelFormat(QStringLiteral("%.4g"));
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
+    // The line item draws the grid, in the colour the chart's theme gave it. Lines of zero width
+    // are drawn one pixel wide, as those of width one, but the scene finds their extent without
+    // stroking each as a path at every repaint.
+    m_line->setGrid(tickCount, tickCount, m_valueAxis->gridLineColor());
+    for (QAbstractAxis *axis :
+         {static_cast<QAbstractAxis *>(m_timeAxis), static_cast<QAbstractAxis *>(m_valueAxis)}) {
+        axis->setGridLineVisible(false);
+        QPen line = axis->linePen();
+        line.setWidth(0);
+        axis->setLinePen(line);
+    }
+    // The chart zooms what its series span: an empty one, so that zooming works although
+    // the line and the bands are drawn by the line item.
+    attach(new QLineSeries(m_chart));
+    // Nothing in the chart is antialiased, so a repaint need not reach past what changed.
+    setOptimizationFlag(QGraphicsView::DontAdjustForAntialiasing);
+    QPen pen(palette().color(QPalette::WindowText));
+    pen.setWidth(0);
+    m_line->setPen(pen);
+    m_line->setZValue(lineZValue);
+    connect(m_chart, &QChart::plotAreaChanged, this, &TrendChartView::placeLine);
     // Only the chart's own zoom moves the time axis without the window asking.
     connect(m_timeAxis, &QDateTimeAxis::rangeChanged, this, &TrendChartView::userRangeChanged);
-    stretch(0);
     setTimeRange(0, 1);
 }
 
-QLineSeries *TrendChartView::stretch(int index)
+void TrendChartView::attach(QAbstractSeries *series)
 {
-    while (int(m_stretches.size()) <= index) {
-        auto *series = new QLineSeries(m_chart);
-        QPen pen(palette().color(QPalette::WindowText));
-        pen.setWidth(1);
-        pen.setCosmetic(true);
-        series->setPen(pen);
-        m_chart->addSeries(series);
-        series->attachAxis(m_timeAxis);
-        series->attachAxis(m_valueAxis);
-        m_stretches.push_back(series);
-    }
-    return m_stretches[std::size_t(index)];
+    m_chart->addSeries(series);
+    series->attachAxis(m_timeAxis);
+    series->attachAxis(m_valueAxis);
 }
 
 void TrendChartView::setScale(const TrendScale &scale)
@@ -72,32 +84,8 @@ void TrendChartView::setScale(const TrendScale &scale)
     m_low = scale.minimum;
     m_high = scale.maximum;
     m_valueAxis->setRange(m_low, m_high);
-    for (QAreaSeries *band : m_bands) {
-        m_chart->removeSeries(band);
-        delete band;
-    }
-    m_bands.clear();
-    for (const TrendScale::Band &band : scale.bands) {
-        auto *area = new QAreaSeries(m_chart);
-        area->setUpperSeries(new QLineSeries(area));
-        area->setLowerSeries(new QLineSeries(area));
-        QColor fill = band.color;
-        fill.setAlpha(bandAlpha);
-        area->setBrush(fill);
-        area->setPen(Qt::NoPen);
-        m_chart->addSeries(area);
-        area->attachAxis(m_timeAxis);
-        area->attachAxis(m_valueAxis);
-        m_bands.push_back(area);
-    }
-    // Series draw in the order they were added: the line goes back on top of the bands.
-    for (QLineSeries *series : m_stretches) {
-        m_chart->removeSeries(series);
-        m_chart->addSeries(series);
-        series->attachAxis(m_timeAxis);
-        series->attachAxis(m_valueAxis);
-    }
-    placeBands();
+    m_line->setBands(scale.bands);
+    placeLine();
 }
 
 void TrendChartView::includeValues(double low, double high)
@@ -106,9 +94,8 @@ void TrendChartView::includeValues(double low, double high)
         return;
     m_low = std::min(m_scale.minimum, low);
     m_high = std::max(m_scale.maximum, high);
-    if (!(m_high > m_low))
-        m_high = m_low + 1.0;
     m_valueAxis->setRange(m_low, m_high);
+    placeLine();
 }
 
 void TrendChartView::setTimeRange(qint64 from, qint64 to)
@@ -123,65 +110,41 @@ void TrendChartView::setTimeRange(qint64 from, qint64 to)
         m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(from),
                              QDateTime::fromMSecsSinceEpoch(to));
         m_settingRange = false;
-        placeBands();
     }
     // The chart's zoom may have moved the value axis a little; the scale is what it shows.
     if (m_valueAxis->min() != m_low || m_valueAxis->max() != m_high)
         m_valueAxis->setRange(m_low, m_high);
+    placeLine();
 }
 
-void TrendChartView::placeBands()
+void TrendChartView::placeLine()
 {
-    const auto from = qreal(m_from), to = qreal(m_to);
-    for (std::size_t i = 0; i < m_bands.size(); ++i) {
-        const TrendScale::Band &band = m_scale.bands[qsizetype(i)];
-        m_bands[i]->lowerSeries()->replace({{from, band.low}, {to, band.low}});
-        m_bands[i]->upperSeries()->replace({{from, band.high}, {to, band.high}});
+    m_line->setFrame(m_chart->plotArea(), m_from, m_to, m_low, m_high);
+}
+
+void TrendChartView::showSamples(const TrendSpan &samples, int channel, bool moreOfTheSame)
+{
+    const int columns = plotColumns();
+    if (moreOfTheSame && m_traceFrom == m_from && m_traceTo == m_to && m_traceColumns == columns) {
+        TrendTrace trace = m_line->trace();
+        extendTrend(trace, samples, channel, m_from, m_to, columns);
+        m_line->setTrace(std::move(trace));
+        return;
     }
+    m_traceFrom = m_from;
+    m_traceTo = m_to;
+    m_traceColumns = columns;
+    m_line->setTrace(decimateTrend(samples, channel, m_from, m_to, columns));
 }
 
-void TrendChartView::setTrace(const TrendTrace &trace)
+const TrendTrace &TrendChartView::trace() const
 {
-    // Beyond the last stretch allowed, the rest of the line is drawn as one.
-    const qsizetype stretches = std::min<qsizetype>(trace.breaks.size() + 1, maxStretches);
-    // A needle beyond its scale is drawn at the chart's edge rather than at a distance that
-    // the painter cannot hold (a value may be infinite).
-    const double margin = m_high - m_low;
-    const double low = m_low - margin, high = m_high + margin;
-    qsizetype begin = 0;
-    for (qsizetype s = 0; s < stretches; ++s) {
-        const qsizetype end = s + 1 < stretches ? trace.breaks[s] : trace.points.size();
-        QList<QPointF> points = trace.points.sliced(begin, end - begin);
-        for (QPointF &point : points)
-            point.setY(std::clamp(point.y(), low, high));
-        stretch(int(s))->replace(points);
-        begin = end;
-    }
-    for (std::size_t s = std::size_t(stretches); s < m_stretches.size(); ++s)
-        if (m_stretches[s]->count() > 0)
-            m_stretches[s]->clear();
-}
-
-qsizetype TrendChartView::pointCount() const
-{
-    qsizetype count = 0;
-    for (const QLineSeries *series : m_stretches)
-        count += series->count();
-    return count;
-}
-
-QList<QPointF> TrendChartView::linePoints() const
-{
-    QList<QPointF> points;
-    for (const QLineSeries *series : m_stretches)
-        points += series->points();
-    return points;
+    return m_line->trace();
 }
 
 int TrendChartView::stretchCount() const
 {
-    return int(std::count_if(m_stretches.begin(), m_stretches.end(),
-                             [](const QLineSeries *series) { return series->count() > 0; }));
+    return trace().points.isEmpty() ? 0 : int(trace().breaks.size()) + 1;
 }
 
 int TrendChartView::plotColumns() const

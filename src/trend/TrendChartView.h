@@ -4,12 +4,11 @@
 #include "TrendScale.h"
 
 #include <QChartView>
-#include <vector>
 
-class QAreaSeries;
 class QDateTimeAxis;
 class QLineSeries;
 class QValueAxis;
+class TrendLineItem;
 
 // One channel's chart: its line over time on the gauge's scale, with the gauge's coloured
 // bands shaded behind it.
@@ -21,9 +20,6 @@ class TrendChartView : public QChartView
     Q_OBJECT
 
 public:
-    // Stretches of line a chart draws at most; a view broken by more gaps joins the rest.
-    static constexpr int maxStretches = 48;
-
     explicit TrendChartView(QWidget *parent = nullptr);
 
     void setScale(const TrendScale &scale);
@@ -35,15 +31,14 @@ public:
     qint64 timeFrom() const { return m_from; }
     qint64 timeTo() const { return m_to; }
 
-    // Replaces the line, one stretch per series, each in one call.
-    void setTrace(const TrendTrace &trace);
-    // Points the chart holds now, over all its stretches.
-    qsizetype pointCount() const;
-    QList<QPointF> linePoints() const;
+    // Shows one channel of `samples` over the time range, reduced to the plot's pixel
+    // columns. `moreOfTheSame`: the samples are those shown last time with newer ones
+    // after them, so only the line's end is reduced again.
+    void showSamples(const TrendSpan &samples, int channel, bool moreOfTheSame);
+    const TrendTrace &trace() const;
+    qsizetype pointCount() const { return trace().points.size(); }
     // Stretches of line drawn now: one more than the gaps in view.
     int stretchCount() const;
-    // The shaded bands, in the order of the scale's bands.
-    const std::vector<QAreaSeries *> &bandSeries() const { return m_bands; }
     // The width of the plotting area in pixels: the pixel columns a trace is reduced to.
     int plotColumns() const;
 
@@ -58,16 +53,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QLineSeries *stretch(int index);
-    void placeBands();
+    void attach(QAbstractSeries *series);
+    void placeLine();
     void userRangeChanged();
 
     QChart *m_chart;
     QDateTimeAxis *m_timeAxis;
     QValueAxis *m_valueAxis;
+    TrendLineItem *m_line;
     TrendScale m_scale;
-    std::vector<QAreaSeries *> m_bands;
-    std::vector<QLineSeries *> m_stretches;
+    // What the line shown was reduced for.
+    qint64 m_traceFrom = 0;
+    qint64 m_traceTo = 0;
+    int m_traceColumns = 0;
     qint64 m_from = 0;
     qint64 m_to = 1;
     double m_low = 0.0;

@@ -33,29 +33,45 @@ struct Column
 
 } // namespace
 
-TrendTrace decimateTrend(const TrendSpan &samples, int channel, qint64 from, qint64 to, int columns)
+namespace {
+
+bool usable(int channel, qint64 from, qint64 to, int columns)
 {
-    TrendTrace trace;
-    if (channel < 0 || channel >= TrendSample::channelCount || columns < 1 || to < from)
-        return trace;
-    const TrendSpan shown = trendRange(samples, from, to);
-    trace.points.reserve(qsizetype(std::min<std::size_t>(shown.size(), std::size_t(columns) * 2)));
-    // Column widths in floating point: a short span on a wide plot has columns narrower
-    // than a millisecond.
-    const double columnWidth = (double(to) - double(from) + 1.0) / double(columns);
+    return channel >= 0 && channel < TrendSample::channelCount && columns >= 1 && to >= from;
+}
+
+// Column widths in floating point: a short span on a wide plot has columns narrower than a
+// millisecond.
+double columnWidth(qint64 from, qint64 to, int columns)
+{
+    return (double(to) - double(from) + 1.0) / double(columns);
+}
+
+qint64 columnOf(double msecs, qint64 from, double width)
+{
+    return qint64((msecs - double(from)) / width);
+}
+
+// Appends the reduction of `shown` from column `firstColumn` on to `trace`. When the trace
+// already ends with points of earlier samples, a gap before the first of `shown` breaks the
+// line there too, and so does `breakPending`.
+void decimateInto(TrendTrace &trace, const TrendSpan &shown, int channel, qint64 from, double width,
+                  qint64 firstColumn = 0, bool breakPending = false)
+{
     Column column;
     qint64 columnIndex = -1;
-    bool breakPending = false;
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const TrendSample &sample = shown[i];
-        if (sample.gapBefore && i > 0) {
+        const qint64 index = columnOf(double(sample.msecsSinceEpoch), from, width);
+        if (index < firstColumn)
+            continue;
+        if (sample.gapBefore) {
             column.flushTo(trace.points);
             breakPending = true;
         }
         const float value = sample.values[std::size_t(channel)];
         if (std::isnan(value))
             continue;
-        const auto index = qint64((double(sample.msecsSinceEpoch) - double(from)) / columnWidth);
         if (index != columnIndex) {
             column.flushTo(trace.points);
             columnIndex = index;
@@ -70,5 +86,49 @@ TrendTrace decimateTrend(const TrendSpan &samples, int channel, qint64 from, qin
         column.take(sample.msecsSinceEpoch, value);
     }
     column.flushTo(trace.points);
+}
+
+} // namespace
+
+TrendTrace decimateTrend(const TrendSpan &samples, int channel, qint64 from, qint64 to, int columns)
+{
+    TrendTrace trace;
+    if (!usable(channel, from, to, columns))
+        return trace;
+    const TrendSpan shown = trendRange(samples, from, to);
+    trace.points.reserve(qsizetype(std::min<std::size_t>(shown.size(), std::size_t(columns) * 2)));
+    decimateInto(trace, shown, channel, from, columnWidth(from, to, columns));
     return trace;
+}
+
+void extendTrend(TrendTrace &trace, const TrendSpan &samples, int channel, qint64 from, qint64 to,
+                 int columns)
+{
+    if (!usable(channel, from, to, columns)) {
+        trace = {};
+        return;
+    }
+    if (trace.points.isEmpty()) {
+        trace = decimateTrend(samples, channel, from, to, columns);
+        return;
+    }
+    // The last column that has points may have taken more samples since: it is reduced
+    // again, with everything after it.
+    const double width = columnWidth(from, to, columns);
+    const qint64 last = columnOf(trace.points.last().x(), from, width);
+    qsizetype kept = trace.points.size();
+    while (kept > 0 && columnOf(trace.points[kept - 1].x(), from, width) >= last)
+        --kept;
+    trace.points.resize(kept);
+    // A break where the kept points end came from a gap that may lie before the column.
+    bool breakAtEnd = false;
+    while (!trace.breaks.isEmpty() && trace.breaks.last() >= kept) {
+        breakAtEnd = breakAtEnd || trace.breaks.last() == kept;
+        trace.breaks.removeLast();
+    }
+    // From a little before the column's first millisecond, so that no rounding of its start
+    // leaves out a sample; those of earlier columns are passed over.
+    const auto columnStart = qint64(std::floor(double(from) + double(last) * width)) - 1;
+    decimateInto(trace, trendRange(samples, std::max(from, columnStart), to), channel, from, width,
+                 last, breakAtEnd);
 }

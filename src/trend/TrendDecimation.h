@@ -21,3 +21,9 @@ struct TrendTrace
 // not numbers (a needle with nothing to show) are left out.
 TrendTrace decimateTrend(const TrendSpan &samples, int channel, qint64 from, qint64 to,
                          int columns);
+
+// Brings `trace`, the reduction of the same channel, range and columns made before more
+// samples arrived, up to date with `samples`: only its last column and what follows are
+// reduced again. The result is the one decimateTrend() gives.
+void extendTrend(TrendTrace &trace, const TrendSpan &samples, int channel, qint64 from, qint64 to,
+                 int columns);

@@ -29,6 +29,8 @@ namespace {
 constexpr int channelCount = TrendSample::channelCount;
 // Never redrawn more often than this while live.
 constexpr int fastestRefreshMs = 1000;
+// The share of the span left free ahead of the newest sample as the time axis moves on.
+constexpr qint64 leadShare = 5;
 // Zooming in stops at a stretch this short.
 constexpr qint64 narrowestZoomMs = 100;
 
@@ -164,9 +166,18 @@ void TrendWindow::reloadScales()
 void TrendWindow::refresh()
 {
     reloadScales();
-    if (!m_recording && m_following) {
-        m_viewTo = m_history.now();
-        m_viewFrom = m_viewTo - spanMs(m_span);
+    // Paused, the live charts stand as they were: newer samples show once resumed.
+    if (!m_recording && !m_following)
+        return;
+    if (!m_recording) {
+        // The time axis moves on by a fifth of the span when the newest sample reaches its
+        // end, not with each redraw: while it stands, a redraw paints only the line's new
+        // end instead of six whole charts.
+        const qint64 now = m_history.now(), span = spanMs(m_span);
+        if (m_viewTo - m_viewFrom != span || now > m_viewTo || now < m_viewFrom) {
+            m_viewTo = now + span / leadShare;
+            m_viewFrom = m_viewTo - span;
+        }
     }
     draw();
 }
@@ -179,8 +190,9 @@ void TrendWindow::draw()
     for (int m = 0; m < channelCount; ++m) {
         TrendChartView *view = m_charts[std::size_t(m)];
         view->setTimeRange(m_viewFrom, m_viewTo);
-        view->setTrace(decimateTrend(samples, m, m_viewFrom, m_viewTo, view->plotColumns()));
+        view->showSamples(samples, m, m_recording == nullptr && m_liveShown);
     }
+    m_liveShown = m_recording == nullptr;
 }
 
 void TrendWindow::setSpan(Span span)

@@ -92,6 +92,8 @@ private:
     frmMonitor &m_window;
     Span m_span = Span::TenMinutes;
     bool m_following = true;
+    // The charts show the live history (rather than a recording) since the last redraw.
+    bool m_liveShown = false;
     qint64 m_viewFrom = 0;
     qint64 m_viewTo = 1;
     std::array<TrendScale, 6> m_scales;

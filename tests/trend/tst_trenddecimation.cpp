@@ -139,6 +139,46 @@ private Q_SLOTS:
         QCOMPARE(shownLowest, qreal(lowest));
         QCOMPARE(shownHighest, qreal(highest));
     }
+
+    void extendingGivesWhatAFreshReductionGives_data()
+    {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("gapEvery");      // 0: no gaps
+        QTest::addColumn<int>("noNumberEvery"); // 0: every value a number
+        QTest::addColumn<int>("batch");         // samples arriving between two redraws
+        QTest::newRow("plain, several samples a column") << 200 << 0 << 0 << 7;
+        QTest::newRow("columns narrower than the samples") << 5000 << 0 << 0 << 3;
+        QTest::newRow("one sample at a time") << 300 << 0 << 0 << 1;
+        QTest::newRow("gaps") << 200 << 37 << 0 << 5;
+        QTest::newRow("gaps at every batch") << 200 << 5 << 0 << 5;
+        QTest::newRow("values that are no number") << 200 << 0 << 4 << 6;
+        QTest::newRow("gaps on values that are no number") << 150 << 6 << 3 << 4;
+        QTest::newRow("everything in one column") << 1 << 11 << 0 << 9;
+    }
+    void extendingGivesWhatAFreshReductionGives()
+    {
+        QFETCH(int, columns);
+        QFETCH(int, gapEvery);
+        QFETCH(int, noNumberEvery);
+        QFETCH(int, batch);
+        std::mt19937 random(11);
+        std::uniform_real_distribution<float> values(0.0f, 10.0f);
+        TrendRing ring(4000);
+        const qint64 from = 1000, to = from + 3000 * 180;
+        TrendTrace trace;
+        for (int i = 0; i < 3000; ++i) {
+            const bool noNumber = noNumberEvery > 0 && i % noNumberEvery == 0;
+            const float value = noNumber ? std::numeric_limits<float>::quiet_NaN() : values(random);
+            ring.append(
+                trendSample(from + qint64(i) * 180, value, gapEvery > 0 && i % gapEvery == 0));
+            if (i % batch != batch - 1)
+                continue;
+            extendTrend(trace, ring.all(), 0, from, to, columns);
+            const TrendTrace fresh = decimateTrend(ring.all(), 0, from, to, columns);
+            QCOMPARE(trace.points, fresh.points);
+            QCOMPARE(trace.breaks, fresh.breaks);
+        }
+    }
 };
 
 TARNWICK_TEST_MAIN(TestTrendDecimation)

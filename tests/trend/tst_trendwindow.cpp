@@ -7,7 +7,6 @@
 #include "TrendRig.h"
 #include "TrendWindow.h"
 
-#include <QAreaSeries>
 #include <QComboBox>
 #include <QDateTimeAxis>
 #include <QImage>
@@ -115,16 +114,17 @@ private Q_SLOTS:
 
         for (int m = 0; m < 6; ++m) {
             const TrendChartView *view = rig.trends->chart(m);
-            QCOMPARE(axisTo(view), rig.wallNow);
-            QCOMPARE(axisFrom(view), rig.wallNow - spanMs);
-            const QList<QPointF> points = view->linePoints();
+            // The whole span, with the newest sample in its last fifth.
+            QCOMPARE(axisTo(view) - axisFrom(view), spanMs);
+            QVERIFY(axisTo(view) >= rig.wallNow && axisTo(view) <= rig.wallNow + spanMs / 5);
+            const QList<QPointF> points = view->trace().points;
             QVERIFY2(points.size() <= 2 * view->plotColumns(),
                      qPrintable(
                          u"%1 points on %2 columns"_s.arg(points.size()).arg(view->plotColumns())));
             QVERIFY(points.size() >= std::min<qint64>(view->plotColumns(), spanMs / step));
             qreal highest = 0;
             for (const QPointF &point : points) {
-                QVERIFY(point.x() >= qreal(rig.wallNow - spanMs));
+                QVERIFY(point.x() >= qreal(axisFrom(view)));
                 QVERIFY(point.x() <= qreal(rig.wallNow));
                 highest = std::max(highest, point.y());
             }
@@ -157,22 +157,28 @@ private Q_SLOTS:
         rig.feed(100, 180, 50);
         QVERIFY(rig.showTrends());
 
-        const TrendChartView *view = rig.trends->chart(1);
+        TrendChartView *view = rig.trends->chart(1);
         QCOMPARE(view->chart()->title(), u"Pressure"_s);
         QCOMPARE(view->valueAxis()->min(), -10.0);
         QCOMPARE(view->valueAxis()->max(), 40.0);
-        const std::vector<QAreaSeries *> &bands = view->bandSeries();
-        QCOMPARE(bands.size(), std::size_t(2));
-        QCOMPARE(bands[0]->brush().color().rgb(), QColor(0, 160, 0).rgb());
-        QCOMPARE(bands[0]->lowerSeries()->at(0).y(), 0.0);
-        QCOMPARE(bands[0]->upperSeries()->at(0).y(), 20.0);
-        QCOMPARE(bands[1]->brush().color().rgb(), QColor(200, 0, 0).rgb());
-        QCOMPARE(bands[1]->lowerSeries()->at(0).y(), 25.0);
-        QCOMPARE(bands[1]->upperSeries()->at(1).y(), 30.0);
-        QVERIFY(bands[1]->brush().color().alpha() < 255); // the line shows through
-        // The bands reach across the view.
-        QCOMPARE(qint64(bands[0]->lowerSeries()->at(0).x()), axisFrom(view));
-        QCOMPARE(qint64(bands[0]->lowerSeries()->at(1).x()), axisTo(view));
+        const QList<TrendScale::Band> &bands = view->scale().bands;
+        QCOMPARE(bands.size(), 2);
+        QCOMPARE(bands[0], (TrendScale::Band{0.0, 20.0, QColor(0, 160, 0)}));
+        QCOMPARE(bands[1], (TrendScale::Band{25.0, 30.0, QColor(200, 0, 0)}));
+        // Shaded behind the line: the band's colour over the plot, lightly.
+        const QImage image = view->grab().toImage();
+        const QRectF plot = view->chart()->plotArea();
+        const auto pixelAt = [&](double value) {
+            const double share = (value + 10.0) / 50.0;
+            return QColor(image.pixel(
+                QPoint(int(plot.left() + 3), int(plot.bottom() - share * plot.height()))));
+        };
+        const QColor green = pixelAt(10.0), red = pixelAt(27.5), plain = pixelAt(35.0);
+        QVERIFY2(green.green() > green.red() && green.green() > green.blue() && green != plain,
+                 qPrintable(green.name()));
+        QVERIFY2(red.red() > red.green() && red.red() > red.blue() && red != plain,
+                 qPrintable(red.name()));
+        QVERIFY(green.lightness() > 128);    // light enough for the line to stand out
         QCOMPARE(gauge.currentAnnular(), 3); // reading the bands left the selection alone
         // The other charts keep their own gauges' captions.
         QCOMPARE(rig.trends->chart(0)->chart()->title(), rig.gauge(0).caption());
@@ -185,7 +191,7 @@ private Q_SLOTS:
         rig.trends->reloadScales();
         QCOMPARE(view->chart()->title(), u"Pressure (bar)"_s);
         QCOMPARE(view->valueAxis()->max(), 60.0);
-        QCOMPARE(view->bandSeries().size(), std::size_t(1));
+        QCOMPARE(view->scale().bands.size(), 1);
     }
 
     void redrawsOnlyWhileSomeoneLooks()
@@ -203,24 +209,27 @@ private Q_SLOTS:
         rig.trends->setSpan(TrendWindow::Span::OneMinute);
         QCOMPARE(rig.trends->refreshInterval(), 1000);
 
-        // The timer follows the clock by itself.
-        rig.wallNow += 5000;
-        QVERIFY(
-            QTest::qWaitFor([&] { return axisTo(rig.trends->chart(0)) == rig.wallNow; }, patience));
+        // The timer follows the history by itself.
+        rig.sample(rig.wallNow + 5000, wave(0, 0));
+        const auto newestShown = [&] {
+            const QList<QPointF> &points = rig.trends->chart(0)->trace().points;
+            return points.isEmpty() ? 0 : qint64(points.last().x());
+        };
+        QVERIFY(QTest::qWaitFor([&] { return newestShown() == rig.wallNow; }, patience));
 
         // Paused: the view stays where it is, even when asked to redraw.
         QPushButton *pause = rig.button(u"cmdPause"_s);
         pause->click();
         QCOMPARE(pause->text(), u"&Resume"_s);
         QVERIFY(!rig.trends->isRefreshing());
-        const qint64 pausedAt = axisTo(rig.trends->chart(0));
-        rig.wallNow += 5000;
+        const qint64 pausedAt = newestShown();
+        rig.sample(rig.wallNow + 5000, wave(0, 0));
         rig.trends->refresh();
-        QCOMPARE(axisTo(rig.trends->chart(0)), pausedAt);
+        QCOMPARE(newestShown(), pausedAt);
         pause->click();
         QCOMPARE(pause->text(), u"&Pause"_s);
         QVERIFY(rig.trends->isRefreshing());
-        QCOMPARE(axisTo(rig.trends->chart(0)), rig.wallNow);
+        QCOMPARE(newestShown(), rig.wallNow);
 
         rig.trends->showMinimized();
         QVERIFY(!rig.trends->isRefreshing());
@@ -264,7 +273,7 @@ private Q_SLOTS:
             // Reduced anew for the narrower view: every sample in it is there.
             const qint64 inView = (zoomedTo - zoomedFrom) / 180;
             QVERIFY(other->pointCount() >= std::min<qint64>(inView - 2, other->plotColumns()));
-            for (const QPointF &point : other->linePoints())
+            for (const QPointF &point : other->trace().points)
                 QVERIFY(point.x() >= qreal(zoomedFrom) && point.x() <= qreal(zoomedTo));
         }
 
@@ -322,7 +331,7 @@ private Q_SLOTS:
             QCOMPARE(view->stretchCount(), 2);
             QVERIFY(view->valueAxis()->max() >= 150.0);
             qreal lowest = 1000, highest = -1000;
-            for (const QPointF &point : view->linePoints()) {
+            for (const QPointF &point : view->trace().points) {
                 lowest = std::min(lowest, point.y());
                 highest = std::max(highest, point.y());
                 QVERIFY(point.y() == 150 || int(point.y()) % 10 == m);
@@ -335,7 +344,8 @@ private Q_SLOTS:
         QVERIFY(!rig.trends->isShowingRecording());
         QVERIFY(rig.trends->isRefreshing());
         QCOMPARE(rig.trends->chart(0)->chart()->title(), rig.gauge(0).caption());
-        QCOMPARE(axisTo(rig.trends->chart(0)), rig.wallNow);
+        QVERIFY(axisFrom(rig.trends->chart(0)) < rig.wallNow);
+        QVERIFY(axisTo(rig.trends->chart(0)) >= rig.wallNow);
         QCOMPARE(rig.trends->chart(0)->valueAxis()->max(), 100.0);
     }
 
