@@ -33,8 +33,7 @@ inline QByteArray header(const QStringList &captions)
         fields << field("Input, " + QByteArray::number(k));
     for (const QString &caption : captions)
         fields << field(caption.toUtf8());
-    fields << "Temperature (\xC2\xB0"
-              "F)"
+    fields << "Temperature (\u00B0F)"
            << "Frequency"
            << "An Out 1"
            << "An Out 2"

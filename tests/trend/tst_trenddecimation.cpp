@@ -167,8 +167,8 @@ private Q_SLOTS:
         const qint64 from = 1000, to = from + 3000 * 180;
         TrendTrace trace;
         for (int i = 0; i < 3000; ++i) {
-            const bool noNumber = noNumberEvery > 0 && i % noNumberEvery == 0;
-            const float value = noNumber ? std::numeric_limits<float>::quiet_NaN() : values(random);
+            const bool blank = noNumberEvery > 0 && i % noNumberEvery == 0;
+            const float value = blank ? std::numeric_limits<float>::quiet_NaN() : values(random);
             ring.append(
                 trendSample(from + qint64(i) * 180, value, gapEvery > 0 && i % gapEvery == 0));
             if (i % batch != batch - 1)

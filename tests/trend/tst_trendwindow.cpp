@@ -114,9 +114,9 @@ private Q_SLOTS:
 
         for (int m = 0; m < 6; ++m) {
             const TrendChartView *view = rig.trends->chart(m);
-            // The whole span, with the newest sample in its last fifth.
+            // The whole span, with the newest sample in its last quarter.
             QCOMPARE(axisTo(view) - axisFrom(view), spanMs);
-            QVERIFY(axisTo(view) >= rig.wallNow && axisTo(view) <= rig.wallNow + spanMs / 5);
+            QVERIFY(axisTo(view) >= rig.wallNow && axisTo(view) <= rig.wallNow + spanMs / 4);
             const QList<QPointF> points = view->trace().points;
             QVERIFY2(points.size() <= 2 * view->plotColumns(),
                      qPrintable(
