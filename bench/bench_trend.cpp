@@ -9,6 +9,7 @@
 // prints the time of each part. `bench_trend screenshots DIR` saves the window, live and
 // showing a recording, as DIR/trends-live.png and DIR/trends-file.png.
 #include "AGauge.h"
+#include "BgrColor.h"
 #include "FakeMessageBox.h"
 #include "FakeSerialPort.h"
 #include "MemorySettingsStore.h"
@@ -51,6 +52,8 @@ struct Panel
                              return now;
                          }};
     int which = 0;
+    // The needles' jitter from one poll to the next, as a share of the scale.
+    double jitter = 0.1;
 
     Panel()
     {
@@ -66,7 +69,7 @@ struct Panel
             AGauge &gauge = *window.w.AGauge1[std::size_t(m)];
             const double span = gauge.scaleMax() - gauge.scaleMin();
             const double wave = 0.5 + 0.3 * std::sin(double(index) / (40.0 + 13.0 * m)) +
-                                0.1 * std::sin(double(index) / 3.0 + m);
+                                jitter * std::sin(double(index) / 3.0 + m);
             const double dip = index % (700 + 90 * m) < 15 ? -0.3 : 0.0;
             gauge.setNeedleValue(gauge.scaleMin() + span * std::clamp(wave + dip, 0.0, 1.0));
         }
@@ -223,6 +226,33 @@ QByteArray recordingText(const frmMonitor &window, qint64 start)
 int saveScreenshots(const QString &folder)
 {
     Panel panel;
+    panel.jitter = 0.02;
+    // Six gauges set up as a bench might have them.
+    const struct
+    {
+        const char *caption;
+        double minimum, maximum, bandLow, bandHigh;
+        quint32 color;
+    } setups[6] = {
+        {"Supply V", 0, 30, 24, 30, BgrColor::fromRgb(220, 60, 60)},
+        {"Load A", 0, 10, 0, 6, BgrColor::fromRgb(60, 170, 60)},
+        {"Flow l/min", 0, 120, 90, 120, BgrColor::fromRgb(230, 200, 40)},
+        {"Tank %", 0, 100, 0, 15, BgrColor::fromRgb(220, 60, 60)},
+        {"Fan rpm", 0, 3000, 2500, 3000, BgrColor::fromRgb(230, 140, 30)},
+        {"Motor \u00B0C", -20, 120, 90, 120, BgrColor::fromRgb(220, 60, 60)},
+    };
+    for (int m = 0; m < 6; ++m) {
+        AGauge &gauge = *panel.window.w.AGauge1[std::size_t(m)];
+        gauge.setCaption(QString::fromUtf8(setups[m].caption));
+        gauge.setScaleMin(setups[m].minimum);
+        gauge.setScaleMax(setups[m].maximum);
+        for (int i = 0; i < AGauge::annularCount; ++i) {
+            gauge.setCurrentAnnular(i);
+            gauge.setAnnularStart(i == 0 ? setups[m].bandLow : 0.0);
+            gauge.setAnnularEnd(i == 0 ? setups[m].bandHigh : 0.0);
+            gauge.setAnnularColor(setups[m].color);
+        }
+    }
     panel.fill(10 * 60'000, 10 * 60'000 / pollMs * 2 / 3);
     TrendWindow trends(panel.history, panel.window);
     trends.resize(1080, 640);

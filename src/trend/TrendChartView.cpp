@@ -25,13 +25,13 @@ QString timeFormat(qint64 span)
 } // namespace
 
 TrendChartView::TrendChartView(QWidget *parent)
-    : QChartView(parent)
-    , m_chart(new QChart)
+    // Given at construction: a chart set later would leave the view's first one behind.
+    : QChartView(new QChart, parent)
+    , m_chart(chart())
     , m_timeAxis(new QDateTimeAxis(m_chart))
     , m_valueAxis(new QValueAxis(m_chart))
     , m_line(new TrendLineItem(m_chart))
 {
-    setChart(m_chart);
     setRenderHint(QPainter::Antialiasing, false);
     setRubberBand(QChartView::HorizontalRubberBand);
     m_chart->setAnimationOptions(QChart::NoAnimation);
