@@ -57,12 +57,13 @@ TrendChartView::TrendChartView(QWidget *parent)
     }
     // The chart zooms what its series span: an empty one, so that zooming works although
     // the line and the bands are drawn by the line item.
-    attach(new QLineSeries(m_chart));
+    auto *anchor = new QLineSeries(m_chart);
+    attach(anchor);
     // Nothing in the chart is antialiased, so a repaint need not reach past what changed.
     setOptimizationFlag(QGraphicsView::DontAdjustForAntialiasing);
-    QPen pen(palette().color(QPalette::WindowText));
-    pen.setWidth(0);
-    m_line->setPen(pen);
+    // The colour the chart's theme gives a line: the chart keeps its theme's background
+    // whatever the desktop's colours are.
+    m_line->setPen(QPen(anchor->color(), 0));
     m_line->setZValue(lineZValue);
     connect(m_chart, &QChart::plotAreaChanged, this, &TrendChartView::placeLine);
     // Only the chart's own zoom moves the time axis without the window asking.
@@ -135,6 +136,11 @@ void TrendChartView::showSamples(const TrendSpan &samples, int channel, bool mor
     m_traceTo = m_to;
     m_traceColumns = columns;
     m_line->setTrace(decimateTrend(samples, channel, m_from, m_to, columns));
+}
+
+QColor TrendChartView::lineColor() const
+{
+    return m_line->pen().color();
 }
 
 const TrendTrace &TrendChartView::trace() const

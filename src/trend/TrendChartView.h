@@ -37,6 +37,7 @@ public:
     void showSamples(const TrendSpan &samples, int channel, bool moreOfTheSame);
     const TrendTrace &trace() const;
     qsizetype pointCount() const { return trace().points.size(); }
+    QColor lineColor() const;
     // Stretches of line drawn now: one more than the gaps in view.
     int stretchCount() const;
     // The width of the plotting area in pixels: the pixel columns a trace is reduced to.

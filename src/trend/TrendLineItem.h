@@ -25,6 +25,7 @@ public:
     void setTrace(TrendTrace trace);
     const TrendTrace &trace() const { return m_trace; }
     void setPen(const QPen &pen);
+    const QPen &pen() const { return m_pen; }
     void setBands(const QList<TrendScale::Band> &bands);
     // Grid lines evenly across the area, where the axes put their ticks.
     void setGrid(int timeLines, int valueLines, const QColor &color);

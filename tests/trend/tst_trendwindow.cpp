@@ -386,8 +386,8 @@ private Q_SLOTS:
         const QImage image(path);
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), rig.trends->chartsArea()->size());
-        // The line is in it: the charts' text colour appears in every chart's cell.
-        const QRgb line = rig.trends->palette().color(QPalette::WindowText).rgb();
+        // The line is in it: its colour appears in every chart's cell.
+        const QRgb line = rig.trends->chart(0)->lineColor().rgb();
         int cellsWithLine = 0;
         for (int m = 0; m < 6; ++m) {
             const QRect cell = rig.trends->chart(m)->geometry();
