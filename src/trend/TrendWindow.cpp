@@ -147,14 +147,18 @@ void TrendWindow::showAndRaise()
 
 void TrendWindow::reloadScales()
 {
+    applyScales(false);
+}
+
+void TrendWindow::applyScales(bool always)
+{
     for (int m = 0; m < channelCount; ++m) {
         TrendScale scale = readTrendScale(*m_window.w.AGauge1[std::size_t(m)]);
         if (m_recording)
             scale.caption = m_recording->captions[std::size_t(m)];
         TrendChartView *view = m_charts[std::size_t(m)];
-        if (scale == m_scales[std::size_t(m)] && view->scale() == scale)
+        if (!always && view->scale() == scale)
             continue;
-        m_scales[std::size_t(m)] = scale;
         view->setScale(scale);
         if (m_recording) {
             const auto [low, high] = m_recordingExtent[std::size_t(m)];
@@ -250,17 +254,21 @@ void TrendWindow::updateControls()
     if (m_reading)
         m_sourceLabel->setText(tr("Reading %1...").arg(QFileInfo(m_readingPath).fileName()));
     else if (!live)
-        m_sourceLabel->setText(
-            m_recording->skippedRows == 0
-                ? tr("Recording %1: %n samples", nullptr, int(m_recording->samples.size()))
-                      .arg(m_recordingName)
-                : tr("Recording %1: %2 samples, %3 rows that could not be read")
-                      .arg(m_recordingName)
-                      .arg(m_recording->samples.size())
-                      .arg(m_recording->skippedRows));
+        m_sourceLabel->setText(recordingSummary());
     else
         m_sourceLabel->setText(m_following ? tr("Live") : tr("Live, paused"));
     updateTimer();
+}
+
+QString TrendWindow::recordingSummary() const
+{
+    QString summary =
+        tr("Recording %1: %2 samples").arg(m_recordingName).arg(m_recording->samples.size());
+    if (m_recording->skippedRows > 0)
+        summary += tr(", %1 rows that could not be read").arg(m_recording->skippedRows);
+    if (m_recording->truncated)
+        summary += tr(", the rest of the file not read (too long)");
+    return summary;
 }
 
 void TrendWindow::zoomTo(qint64 from, qint64 to)
@@ -351,9 +359,8 @@ void TrendWindow::recordingRead()
         m_viewFrom = m_recording->samples.front().msecsSinceEpoch;
         m_viewTo = m_recording->samples.back().msecsSinceEpoch;
     }
-    m_scales = {};
     updateControls();
-    reloadScales();
+    applyScales(true);
     draw();
     Q_EMIT recordingShown();
 }
@@ -361,9 +368,9 @@ void TrendWindow::recordingRead()
 void TrendWindow::showLive()
 {
     m_recording.reset();
-    m_scales = {};
     m_following = true;
     updateControls();
+    applyScales(true);
     refresh();
 }
 

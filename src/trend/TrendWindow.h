@@ -1,7 +1,6 @@
 #pragma once
 
 #include "TrendFile.h"
-#include "TrendScale.h"
 
 #include <QWidget>
 #include <array>
@@ -84,6 +83,10 @@ private:
     void zoomTo(qint64 from, qint64 to);
     void zoomOut();
     void draw();
+    // Takes the gauges' scales (and a recording's captions) onto the charts; `always`,
+    // even onto charts that show them already.
+    void applyScales(bool always);
+    QString recordingSummary() const;
     void updateControls();
     void updateTimer();
     void showProblem(const QString &text, const QString &informative);
@@ -96,7 +99,6 @@ private:
     bool m_liveShown = false;
     qint64 m_viewFrom = 0;
     qint64 m_viewTo = 1;
-    std::array<TrendScale, 6> m_scales;
     std::array<TrendChartView *, 6> m_charts{};
     std::unique_ptr<TrendRecording> m_recording;
     QString m_recordingName;
