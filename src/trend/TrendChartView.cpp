@@ -38,7 +38,10 @@ TrendChartView::TrendChartView(QWidget *parent)
     m_chart->legend()->hide();
     m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
-    m_chart->setBackgroundRoundness(0);
+    // The view paints the theme's background as a plain fill; the chart's own background
+    // is a path filled again at every repaint.
+    setBackgroundBrush(m_chart->backgroundBrush());
+    m_chart->setBackgroundVisible(false);
     m_timeAxis->setTickCount(tickCount);
     m_valueAxis->setTickCount(tickCount);
     m_valueAxis->setLabelFormat(QStringLiteral("%.4g"));
@@ -51,9 +54,16 @@ TrendChartView::TrendChartView(QWidget *parent)
     for (QAbstractAxis *axis :
          {static_cast<QAbstractAxis *>(m_timeAxis), static_cast<QAbstractAxis *>(m_valueAxis)}) {
         axis->setGridLineVisible(false);
-        QPen line = axis->linePen();
-        line.setWidth(0);
-        axis->setLinePen(line);
+        axis->setMinorGridLineVisible(false);
+        for (auto [get, set] :
+             {std::pair{&QAbstractAxis::linePen, &QAbstractAxis::setLinePen},
+              {&QAbstractAxis::gridLinePen, &QAbstractAxis::setGridLinePen},
+              {&QAbstractAxis::minorGridLinePen, &QAbstractAxis::setMinorGridLinePen},
+              {&QAbstractAxis::shadesPen, &QAbstractAxis::setShadesPen}}) {
+            QPen pen = (axis->*get)();
+            pen.setWidth(0);
+            (axis->*set)(pen);
+        }
     }
     // The chart zooms what its series span: an empty one, so that zooming works although
     // the line and the bands are drawn by the line item.
