@@ -6,7 +6,6 @@
 #include <QChartView>
 
 class QDateTimeAxis;
-class QLineSeries;
 class QValueAxis;
 class TrendLineItem;
 
@@ -28,8 +27,6 @@ public:
     void includeValues(double low, double high);
 
     void setTimeRange(qint64 from, qint64 to);
-    qint64 timeFrom() const { return m_from; }
-    qint64 timeTo() const { return m_to; }
 
     // Shows one channel of `samples` over the time range, reduced to the plot's pixel
     // columns. `moreOfTheSame`: the samples are those shown last time with newer ones

@@ -30,6 +30,7 @@ public:
     void sampleNeedles();
 
 Q_SIGNALS:
+    // A sample was appended to the ring.
     void sampled();
 
 private:

@@ -14,6 +14,7 @@
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QValueAxis>
@@ -237,6 +238,29 @@ private Q_SLOTS:
         QVERIFY(rig.trends->isRefreshing());
         rig.trends->hide();
         QVERIFY(!rig.trends->isRefreshing());
+    }
+
+    void repaintingOnlyTheLinesEndLeavesWhatAWholeRepaintShows()
+    {
+        WindowRig rig;
+        rig.open();
+        rig.feed(2000, 180, 1000);
+        QVERIFY(rig.showTrends());
+        QScreen *screen = rig.trends->screen();
+        // Redraws as the timer makes them, each painting only what changed, the newest samples
+        // dipping and jumping so that the line's end moves up and down.
+        for (int i = 0; i < 12; ++i) {
+            for (int k = 0; k < 6; ++k)
+                rig.sample(rig.wallNow + 180, wave(k % 2 ? 0 : 1000 + i, 1000 + i));
+            rig.trends->refresh();
+            QCoreApplication::processEvents();
+        }
+        // What the window shows on the screen, against all of it painted afresh.
+        const QImage shown = screen->grabWindow(rig.trends->winId()).toImage();
+        const QImage fresh = rig.trends->grab().toImage();
+        QCOMPARE(shown.size(), fresh.size());
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 fresh.convertToFormat(QImage::Format_RGB32));
     }
 
     void zoomingMovesEveryChartAndPauses()
