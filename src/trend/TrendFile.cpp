@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -107,8 +108,15 @@ void TrendFileReader::takeRow(const CsvRecord &record)
     TrendSample sample;
     sample.msecsSinceEpoch = *time;
     for (int m = 0; m < TrendSample::channelCount; ++m) {
+        const QByteArray &text = record.fields.at(RecordColumns::firstMeter + m);
+        // The recorder leaves a needle with nothing to show empty: a value the plot leaves
+        // out, not a broken row.
+        if (text.isEmpty()) {
+            sample.values[std::size_t(m)] = std::numeric_limits<float>::quiet_NaN();
+            continue;
+        }
         bool ok = false;
-        const double value = record.fields.at(RecordColumns::firstMeter + m).toDouble(&ok);
+        const double value = text.toDouble(&ok);
         if (!ok) {
             ++m_result.skippedRows;
             return;

@@ -19,7 +19,8 @@ struct TrendRecording
     // with a gap.
     std::vector<TrendSample> samples;
     // Rows that could not be read (a wrong number of columns, a time or a value that is no
-    // number, a broken quote, a row cut short at the end): left out and counted.
+    // number, a broken quote, a row cut short at the end): left out and counted. An empty
+    // meter is no fault: the needle had nothing to show, and the sample holds NaN there.
     qint64 skippedRows = 0;
     // The file held more rows than are kept; the later ones were not read.
     bool truncated = false;

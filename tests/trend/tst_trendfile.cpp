@@ -167,7 +167,7 @@ private Q_SLOTS:
         QTest::newRow("bad numbers")
             << standardHeader() + liveRow(1, 1) +
                    row(timeAt(2), "live", {"abc", "1", "2", "3", "4", "5"}) +
-                   row(timeAt(3), "live", {"1", "", "2", "3", "4", "5"}) +
+                   row(timeAt(3), "live", {"1", "-", "2", "3", "4", "5"}) +
                    row(timeAt(4), "live", {"1", "2", "\"1,5\"", "3", "4", "5"}) +
                    row(timeAt(5), "live", {"1", "2", "3", "4", "5", "0x10"}) + liveRow(6, 6)
             << V{1, 6} << G{} << qint64(4);
@@ -239,6 +239,21 @@ private Q_SLOTS:
         QCOMPARE(recording.samples.size(), std::size_t(1));
         const std::array<float, 6> expected{-2.5f, 1000.0f, 7.0f, 0.0f, 4.0f, 0.0015f};
         QCOMPARE(recording.samples[0].values, expected);
+    }
+
+    void anEmptyMeterIsAValueNotShown()
+    {
+        // As the recorder writes a needle that had nothing to show.
+        const TrendRecording recording =
+            readTrendText(standardHeader() + row(timeAt(1), "live", {"1", "", "3", "", "5", "6"}));
+        QCOMPARE(recording.skippedRows, qint64(0));
+        QCOMPARE(recording.samples.size(), std::size_t(1));
+        const std::array<float, 6> &values = recording.samples[0].values;
+        QCOMPARE(values[0], 1.0f);
+        QVERIFY(std::isnan(values[1]));
+        QCOMPARE(values[2], 3.0f);
+        QVERIFY(std::isnan(values[3]));
+        QCOMPARE(values[5], 6.0f);
     }
 
     void captionsCarryCommasQuotesLineEndsAndAnyScript()
