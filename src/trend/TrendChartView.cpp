@@ -148,6 +148,11 @@ void TrendChartView::showSamples(const TrendSpan &samples, int channel, bool mor
     m_line->setTrace(decimateTrend(samples, channel, m_from, m_to, columns));
 }
 
+bool TrendChartView::traceFits() const
+{
+    return m_traceFrom == m_from && m_traceTo == m_to && m_traceColumns == plotColumns();
+}
+
 QColor TrendChartView::lineColor() const
 {
     return m_line->pen().color();

@@ -33,6 +33,8 @@ public:
     // after them, so only the line's end is reduced again.
     void showSamples(const TrendSpan &samples, int channel, bool moreOfTheSame);
     const TrendTrace &trace() const;
+    // The line shown was reduced for the time range and the plot's width as they are now.
+    bool traceFits() const;
     qsizetype pointCount() const { return trace().points.size(); }
     QColor lineColor() const;
     // Stretches of line drawn now: one more than the gaps in view.

@@ -22,6 +22,7 @@ void TrendRing::append(const TrendSample &sample)
         dropOldest();
     m_slots[(m_first + m_size) % m_slots.size()] = kept;
     ++m_size;
+    ++m_appendCount;
 }
 
 void TrendRing::clear()

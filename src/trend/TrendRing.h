@@ -41,6 +41,9 @@ public:
     void clear();
 
     std::size_t size() const { return m_size; }
+    // Samples appended since the ring was made, dropped ones included: what tells a reader
+    // that something new came.
+    quint64 appendCount() const { return m_appendCount; }
     std::size_t capacity() const { return m_slots.size(); }
     bool empty() const { return m_size == 0; }
     const TrendSample &oldest() const { return at(0); }
@@ -65,6 +68,7 @@ private:
     qint64 m_maxAge;
     std::size_t m_first = 0;
     std::size_t m_size = 0;
+    quint64 m_appendCount = 0;
 };
 
 // The samples of a piece of `samples` (oldest first) from `from` to `to`, both included.

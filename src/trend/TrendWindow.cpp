@@ -178,10 +178,17 @@ void TrendWindow::refresh()
         // end, not with each redraw: while it stands, a redraw paints only the line's new
         // end instead of six whole charts.
         const qint64 now = m_history.now(), span = spanMs(m_span);
-        if (m_viewTo - m_viewFrom != span || now > m_viewTo || now < m_viewFrom) {
+        const bool moved = m_viewTo - m_viewFrom != span || now > m_viewTo || now < m_viewFrom;
+        if (moved) {
             m_viewTo = now + span / leadShare;
             m_viewFrom = m_viewTo - span;
         }
+        // Nothing new (a slow poll, a silent board), the axis where it was and the charts as
+        // wide as they were: they show all there is already.
+        if (!moved && m_liveShown && m_history.ring().appendCount() == m_drawnAppends &&
+            std::all_of(m_charts.begin(), m_charts.end(),
+                        [](const TrendChartView *view) { return view->traceFits(); }))
+            return;
     }
     draw();
 }
@@ -197,6 +204,7 @@ void TrendWindow::draw()
         view->showSamples(samples, m, m_recording == nullptr && m_liveShown);
     }
     m_liveShown = m_recording == nullptr;
+    m_drawnAppends = m_history.ring().appendCount();
 }
 
 void TrendWindow::setSpan(Span span)

@@ -97,6 +97,8 @@ private:
     bool m_following = true;
     // The charts show the live history (rather than a recording) since the last redraw.
     bool m_liveShown = false;
+    // The history's appends that the charts show.
+    quint64 m_drawnAppends = 0;
     qint64 m_viewFrom = 0;
     qint64 m_viewTo = 1;
     std::array<TrendChartView *, 6> m_charts{};
