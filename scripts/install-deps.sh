@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev qt6-qpa-plugins
+  qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
   libbenchmark-dev valgrind
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils imagemagick

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "CsvReader.h"
+#include "TrendSample.h"
+
+#include <QString>
+#include <array>
+#include <vector>
+
+// What a recording holds for the trend plot: the six meters' captions from its header and
+// their values row by row.
+struct TrendRecording
+{
+    // Empty when the text was read as a recording; otherwise why it was not one, for the
+    // user. Nothing else is filled in then.
+    QString error;
+    std::array<QString, TrendSample::channelCount> captions;
+    // In time order. A row whose link was not live holds no sample; the next one begins
+    // with a gap.
+    std::vector<TrendSample> samples;
+    // Rows that could not be read (a wrong number of columns, a time or a value that is no
+    // number, a broken quote, a row cut short at the end): left out and counted. An empty
+    // meter is no fault: the needle had nothing to show, and the sample holds NaN there.
+    qint64 skippedRows = 0;
+    // The file held more rows than are kept; the later ones were not read.
+    bool truncated = false;
+};
+
+// Reads a recording as the panel writes it, fed in pieces so a large file is never held
+// whole. Anything may come in: each row is checked, and what is not a recording at all is
+// recognised by its first line.
+class TrendFileReader
+{
+public:
+    // More samples than this (about 64 MB, days of recording at the fastest poll) are not
+    // kept, so a huge file cannot take all the memory there is.
+    static constexpr std::size_t defaultMaxSamples = 2'000'000;
+
+    explicit TrendFileReader(std::size_t maxSamples = defaultMaxSamples);
+
+    void feed(QByteArrayView bytes);
+    // No more is worth reading: the first line was not a recording's header, or the
+    // samples reached their limit.
+    bool done() const { return m_headerFailed || m_result.truncated; }
+    TrendRecording finish();
+
+private:
+    void takeRecord(const CsvRecord &record);
+    bool takeHeader(const CsvRecord &record);
+    void takeRow(const CsvRecord &record);
+
+    std::size_t m_maxSamples;
+    CsvReader m_csv;
+    TrendRecording m_result;
+    bool m_headerRead = false;
+    bool m_headerFailed = false;
+    bool m_gapPending = false;
+    bool m_outOfOrder = false;
+};
+
+// Reads the recording in the file at `path`. A file that cannot be opened or read, or that
+// is not a recording, gives the reason in the result's error.
+TrendRecording readTrendFile(const QString &path);
+// Reads a recording held in memory.
+TrendRecording readTrendText(QByteArrayView text);
