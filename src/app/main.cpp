@@ -17,10 +17,13 @@
 #include "QSettingsStore.h"
 #include "QtSerialPortAdapter.h"
 #include "QuitSignals.h"
+#include "TrendHistory.h"
+#include "TrendWindow.h"
 #include "RecordMenu.h"
 #include "Recorder.h"
 #include "frmMonitor.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -64,6 +67,14 @@ int main(int argc, char *argv[])
     ProgramDialogs dialogs({registry, processes, files, messages}, {store, colors});
 
     frmMonitor monitor({store, port, messages, &help, &dialogs});
+    // From the first frame on, so the trend window shows what came before it was opened.
+    TrendHistory history(monitor);
+    std::unique_ptr<TrendWindow> trends; // made when first asked for
+    QObject::connect(monitor.mnuTrends, &QAction::triggered, &monitor, [&] {
+        if (!trends)
+            trends = std::make_unique<TrendWindow>(history, monitor);
+        trends->showAndRaise();
+    });
     // A logout or kill ends the panel as "Exit" does: settings saved, port released.
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
     // The control socket: a second start's raise, and tarnwick-ctl's commands.

@@ -1,7 +1,7 @@
 // A recording's text: the header and rows in the column order readers rely on, quoting
 // where a spreadsheet needs it, and bytes from the board that keep every row one line of
 // valid UTF-8.
-#include "CsvReader.h"
+#include "CsvTable.h"
 #include "RecordColumns.h"
 #include "RecordCsv.h"
 #include "TestMain.h"
@@ -46,7 +46,7 @@ private Q_SLOTS:
         names.meters = {u"Volts"_s, u"Amps"_s, u"Flow l/min"_s, u"Druck Ü"_s, u"M5"_s, u""_s};
         const QByteArray header = RecordCsv::headerRow(names);
         QVERIFY(header.endsWith("\r\n"));
-        const CsvReader::Table table = CsvReader::read(header);
+        const CsvTable table = CsvTable::read(header);
         QCOMPARE(table.records.size(), 1);
         const QStringList columns = table.records.first();
         QCOMPARE(columns.size(), RecordColumns::count);
@@ -71,7 +71,7 @@ private Q_SLOTS:
         const QByteArray row = RecordCsv::row(sample());
         QVERIFY(row.endsWith("\r\n"));
         QCOMPARE(row.count("\r\n"), 1);
-        const QStringList fields = CsvReader::read(row).records.first();
+        const QStringList fields = CsvTable::read(row).records.first();
         QCOMPARE(fields.size(), RecordColumns::count);
         QCOMPARE(fields[RecordColumns::time], u"2026-12-09T13:45:01.123+01:00"_s);
         QCOMPARE(fields[RecordColumns::link], u"live"_s);
@@ -102,7 +102,7 @@ private Q_SLOTS:
         s.frame.clear();
         s.meters[0] = std::numeric_limits<double>::quiet_NaN();
         s.meters[1] = std::numeric_limits<double>::infinity();
-        const QStringList fields = CsvReader::read(RecordCsv::row(s)).records.first();
+        const QStringList fields = CsvTable::read(RecordCsv::row(s)).records.first();
         QCOMPARE(fields.size(), RecordColumns::count);
         QCOMPARE(fields[RecordColumns::firstMeter], QString());
         QCOMPARE(fields[RecordColumns::firstMeter + 1], QString());
@@ -134,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(row.count("\r\n"), 1);
         QVERIFY(!row.contains('\0'));
         QVERIFY(QString::fromUtf8(row).toUtf8() == row);
-        const QStringList fields = CsvReader::read(row).records.first();
+        const QStringList fields = CsvTable::read(row).records.first();
         QCOMPARE(fields.size(), RecordColumns::count);
         QCOMPARE(fields[RecordColumns::frame], shown);
         QCOMPARE(fields[RecordColumns::frequency], shown);

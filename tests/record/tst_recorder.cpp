@@ -4,13 +4,14 @@
 // the recording with its reason while the panel polls on.
 #include "AGauge.h"
 #include "ControlRig.h"
-#include "CsvReader.h"
+#include "CsvTable.h"
 #include "RecordColumns.h"
 #include "RecordFiles.h"
 #include "RecordMenu.h"
 #include "Recorder.h"
 #include "StatusFrame.h"
 #include "TestMain.h"
+#include "TrendFile.h"
 
 #include <QAction>
 #include <QDir>
@@ -37,7 +38,7 @@ QList<QStringList> awaitRows(const QString &path, int count)
 {
     QList<QStringList> rows;
     const auto enough = [&] {
-        rows = CsvReader::read(readFile(path)).records.mid(1);
+        rows = CsvTable::read(readFile(path)).records.mid(1);
         return rows.size() >= count;
     };
     if (!QTest::qWaitFor(enough, patience))
@@ -146,7 +147,7 @@ private Q_SLOTS:
         stopAfterFrames(20);
         const QList<QStringList> rows = awaitRows(todaysFile(), 20);
         QCOMPARE(rows.size(), 20);
-        QVERIFY(CsvReader::read(readFile(todaysFile())).endsWithWholeRecord);
+        QVERIFY(CsvTable::read(readFile(todaysFile())).endsWithWholeRecord);
 
         const MonitorWidgets &w = m_rig->window->w;
         for (const QStringList &row : rows) {
@@ -167,6 +168,17 @@ private Q_SLOTS:
         }
         QVERIFY(rows.first()[RecordColumns::time] <= rows.last()[RecordColumns::time]);
         QCOMPARE(m_rig->messages.texts, QStringList());
+
+        // The trend window reads the file as it was meant.
+        const TrendRecording read = readTrendFile(todaysFile());
+        QCOMPARE(read.error, QString());
+        QCOMPARE(read.skippedRows, 0);
+        QCOMPARE(read.samples.size(), std::size_t(20));
+        for (int m = 0; m < 6; ++m) {
+            QCOMPARE(read.captions[std::size_t(m)], w.AGauge1[m]->caption());
+            QCOMPARE(read.samples.back().values[std::size_t(m)],
+                     float(w.AGauge1[m]->needleValue()));
+        }
     }
 
     // The program's end (Exit, a logout) destroys the recorder: nothing gathered is lost.
@@ -177,7 +189,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 3; }, patience));
         const qsizetype frames = shown.count();
         m_recorder.reset();
-        const CsvReader::Table table = CsvReader::read(readFile(todaysFile()));
+        const CsvTable table = CsvTable::read(readFile(todaysFile()));
         QCOMPARE(table.records.size() - 1, frames);
         QVERIFY(table.endsWithWholeRecord);
     }
@@ -238,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(m_recorder->statusText(), u"Recording stopped: "_s + m_recorder->stopReason());
         QCOMPARE(m_rig->messages.texts, QStringList{u"Recording stopped."_s});
         QCOMPARE(m_rig->messages.informativeTexts, QStringList{m_recorder->stopReason()});
-        QVERIFY(CsvReader::read(readFile(todaysFile())).endsWithWholeRecord);
+        QVERIFY(CsvTable::read(readFile(todaysFile())).endsWithWholeRecord);
         const QJsonObject status = command("status");
         QCOMPARE(status.value(u"recording"_s).toObject().value(u"active"_s).toBool(), false);
 
@@ -270,7 +282,7 @@ private Q_SLOTS:
             QVERIFY(row[RecordColumns::time].startsWith(u"2026-12-09T23:59:59.500+01:00"_s));
         for (const QStringList &row : early)
             QVERIFY(row[RecordColumns::time].startsWith(u"2026-12-10T00:00:00.100+01:00"_s));
-        QCOMPARE(CsvReader::read(readFile(after)).records.first().value(RecordColumns::time),
+        QCOMPARE(CsvTable::read(readFile(after)).records.first().value(RecordColumns::time),
                  u"Time"_s);
     }
 
@@ -282,9 +294,9 @@ private Q_SLOTS:
         QVERIFY(m_rig->awaitFreshFrame());
         m_recorder->stop();
         QVERIFY(!awaitRows(todaysFile(2), 1).isEmpty());
-        const QStringList header = CsvReader::read(readFile(todaysFile(2))).records.first();
+        const QStringList header = CsvTable::read(readFile(todaysFile(2))).records.first();
         QCOMPARE(header.value(RecordColumns::firstMeter + 2), u"Flow, l/min"_s);
-        QVERIFY(CsvReader::read(readFile(todaysFile(1)))
+        QVERIFY(CsvTable::read(readFile(todaysFile(1)))
                     .records.first()
                     .value(RecordColumns::firstMeter + 2) != u"Flow, l/min"_s);
     }

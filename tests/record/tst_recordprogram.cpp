@@ -1,6 +1,6 @@
 // Recording in the program as users run it: started and stopped with tarnwick-ctl, a file
 // that a kill leaves with whole rows only, and a second start that goes on in the same file.
-#include "CsvReader.h"
+#include "CsvTable.h"
 #include "PanelProcess.h"
 #include "PtyBoard.h"
 #include "RecordColumns.h"
@@ -59,12 +59,12 @@ bool startRecording(PanelProcess &panel, const QString &folder)
     return answered && started.exitCode == 0;
 }
 
-CsvReader::Table awaitRows(const QString &path, int count)
+CsvTable awaitRows(const QString &path, int count)
 {
-    CsvReader::Table table;
+    CsvTable table;
     const auto enough = [&] {
         QFile file(path);
-        table = CsvReader::read(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        table = CsvTable::read(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
         return table.records.size() > count;
     };
     if (!QTest::qWaitFor(enough, patience))
@@ -113,7 +113,7 @@ private Q_SLOTS:
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const CsvReader::Table killed = CsvReader::read(file.readAll());
+        const CsvTable killed = CsvTable::read(file.readAll());
         file.close();
         QVERIFY(killed.endsWithWholeRecord);
         QVERIFY(killed.records.size() - 1 >= rowsBeforeKill);
@@ -122,7 +122,7 @@ private Q_SLOTS:
 
         PanelProcess again;
         QVERIFY(startRecording(again, folder.path()));
-        const CsvReader::Table resumed = awaitRows(path, int(killed.records.size()) + 2);
+        const CsvTable resumed = awaitRows(path, int(killed.records.size()) + 2);
         const Ctl stopped = ctl({u"record"_s, u"stop"_s});
         QCOMPARE(stopped.exitCode, 0);
         QVERIFY2(stopped.out.startsWith("Not recording"), stopped.out.constData());

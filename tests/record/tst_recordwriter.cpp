@@ -1,7 +1,7 @@
 // The writer on real files: a day's file begun, taken up again after a restart, mended after
 // a crash in the middle of a row, passed over when it is not ours, and cut back to its last
 // whole row when the disk takes only part of a write.
-#include "CsvReader.h"
+#include "CsvTable.h"
 #include "RecordFiles.h"
 #include "RecordWriter.h"
 #include "TestMain.h"
@@ -153,7 +153,7 @@ private Q_SLOTS:
         QCOMPARE(wrote.count(), 1);
         const QByteArray content = readFile(path());
         QCOMPARE(content, header + rows(2));
-        QVERIFY(CsvReader::read(content).endsWithWholeRecord);
+        QVERIFY(CsvTable::read(content).endsWithWholeRecord);
 
         writer.write(rows(1, 7), 1); // nothing more after a failure, until a new begin
         QCOMPARE(readFile(path()), header + rows(2));
