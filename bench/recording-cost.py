@@ -3,7 +3,8 @@
 
 Runs bench/tick_cost under callgrind once per variant and round, interleaved, each counting
 the same number of ticks on the panel's own timer (every relay, lamp and needle changing),
-and prints instructions per tick for each variant beside the window alone:
+and prints instructions per tick for each variant beside both off (the panel with the trend
+history it always keeps):
 
     bench/recording-cost.py [--build build] [--ticks 40] [--rounds 2]
 
@@ -20,8 +21,10 @@ import tempfile
 from pathlib import Path
 
 VARIANTS = {
-    "window alone": [],
+    "both off": [],
     "recording": ["--record", "{folder}"],
+    "recording + trends, 10 min": ["--record", "{folder}", "--trends", "1"],
+    "recording + trends, 1 min": ["--record", "{folder}", "--trends", "0"],
 }
 
 
@@ -59,7 +62,7 @@ def main():
                 filled = [part.format(folder=folder) for part in extra]
                 counts[name].append(instructions(exe, args.ticks, filled, work))
 
-    base = statistics.median(counts["window alone"])
+    base = statistics.median(counts["both off"])
     print(f"{args.ticks} ticks per run, {args.rounds} rounds, median instructions per tick:")
     for name, values in counts.items():
         median = statistics.median(values)

@@ -1,5 +1,6 @@
 // The panel polling on its own timer, as the program runs it, for a set number of ticks:
-// with nothing beside it, or with the recording (and the trend window) on. Run under
+// with the trend history it always keeps, and with the recording and the trend window on or
+// off. Run under
 // callgrind with collection off at the start; only the ticks are counted:
 //
 //   valgrind --tool=callgrind --collect-atstart=no bench/tick_cost --ticks 40 --record DIR
@@ -12,12 +13,15 @@
 #include "MemorySettingsStore.h"
 #include "Recorder.h"
 #include "StatusPoll.h"
+#include "TrendHistory.h"
+#include "TrendWindow.h"
 #include "frmMonitor.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 #include <valgrind/callgrind.h>
 
 namespace {
@@ -45,6 +49,10 @@ int main(int argc, char **argv)
                        QStringLiteral("ms"), QStringLiteral("180")});
     options.addOption({QStringLiteral("record"), QStringLiteral("Record into this folder."),
                        QStringLiteral("folder")});
+    options.addOption({QStringLiteral("trends"),
+                       QStringLiteral("Open the trend window on this span: 0 = 1 min, 1 = 10 min, "
+                                      "2 = 1 h, 3 = 8 h."),
+                       QStringLiteral("span")});
     options.process(app);
     const int ticks = options.value(QStringLiteral("ticks")).toInt();
 
@@ -56,6 +64,15 @@ int main(int argc, char **argv)
     window.show();
     StatusPoll &poll = window.poll();
     poll.setPollInterval(options.value(QStringLiteral("interval")).toInt());
+
+    // As in the program: the history is kept from the start, whether the window opens or not.
+    TrendHistory history(window);
+    std::unique_ptr<TrendWindow> trends;
+    if (options.isSet(QStringLiteral("trends"))) {
+        trends = std::make_unique<TrendWindow>(history, window);
+        trends->setSpan(TrendWindow::Span(options.value(QStringLiteral("trends")).toInt()));
+        trends->showAndRaise();
+    }
 
     Recorder recorder(window, messages);
     if (options.isSet(QStringLiteral("record"))) {

@@ -17,10 +17,10 @@
 #include "QSettingsStore.h"
 #include "QtSerialPortAdapter.h"
 #include "QuitSignals.h"
-#include "TrendHistory.h"
-#include "TrendWindow.h"
 #include "RecordMenu.h"
 #include "Recorder.h"
+#include "TrendHistory.h"
+#include "TrendWindow.h"
 #include "frmMonitor.h"
 
 #include <QAction>

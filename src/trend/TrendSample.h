@@ -6,7 +6,8 @@
 
 // One moment of the six analog channels: when it was taken (wall-clock milliseconds since
 // the epoch, so the plot can name the time of day) and what each needle showed, in its
-// scale's units. Floats keep a sample at 32 bytes; the needles never show more digits.
+// scale's units. Floats keep a sample at 40 bytes (the flag pads it from 33); the needles
+// never show more digits.
 struct TrendSample
 {
     static constexpr int channelCount = 6;
