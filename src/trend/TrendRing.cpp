@@ -4,9 +4,11 @@
 #include <limits>
 
 TrendRing::TrendRing(std::size_t capacity, qint64 maxAge)
-    : m_slots(std::max<std::size_t>(capacity, 1))
+    : m_capacity(std::max<std::size_t>(capacity, 1))
     , m_maxAge(maxAge)
-{}
+{
+    m_slots.reserve(m_capacity);
+}
 
 void TrendRing::append(const TrendSample &sample)
 {
@@ -18,9 +20,15 @@ void TrendRing::append(const TrendSample &sample)
     while (m_size > 0 &&
            quint64(kept.msecsSinceEpoch) - quint64(oldest().msecsSinceEpoch) > quint64(m_maxAge))
         dropOldest();
-    if (m_size == m_slots.size())
+    if (m_size == m_capacity)
         dropOldest();
-    m_slots[(m_first + m_size) % m_slots.size()] = kept;
+    // Slots are taken in turn, so the next one is either written already or the first one
+    // never written.
+    const std::size_t slot = (m_first + m_size) % m_capacity;
+    if (slot == m_slots.size())
+        m_slots.push_back(kept);
+    else
+        m_slots[slot] = kept;
     ++m_size;
     ++m_appendCount;
 }
@@ -33,19 +41,19 @@ void TrendRing::clear()
 
 void TrendRing::dropOldest()
 {
-    m_first = (m_first + 1) % m_slots.size();
+    m_first = (m_first + 1) % m_capacity;
     --m_size;
 }
 
 const TrendSample &TrendRing::at(std::size_t index) const
 {
-    return m_slots[(m_first + index) % m_slots.size()];
+    return m_slots[(m_first + index) % m_capacity];
 }
 
 TrendSpan TrendRing::all() const
 {
     const std::span<const TrendSample> slots(m_slots);
-    const std::size_t headSize = std::min(m_size, m_slots.size() - m_first);
+    const std::size_t headSize = std::min(m_size, m_capacity - m_first);
     return {slots.subspan(m_first, headSize), slots.first(m_size - headSize)};
 }
 

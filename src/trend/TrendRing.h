@@ -22,9 +22,11 @@ struct TrendSpan
 
 // The recent history of the analog channels: a bounded ring of samples in time order.
 //
-// Its storage is taken once, at construction; an append only overwrites a slot, so the poll
-// never waits for the allocator. The ring keeps as many samples as eight hours at the
-// fastest poll interval bring, and drops older ones as new ones arrive.
+// Its storage is reserved once, at construction, and an append only fills or overwrites a
+// slot, so the poll never waits for the allocator. The reserved pages become memory the
+// program holds only as samples fill them: a panel that has run ten minutes holds ten
+// minutes. The ring keeps as many samples as eight hours at the fastest poll interval bring,
+// and drops older ones as new ones arrive.
 class TrendRing
 {
 public:
@@ -44,7 +46,7 @@ public:
     // Samples appended since the ring was made, dropped ones included: what tells a reader
     // that something new came.
     quint64 appendCount() const { return m_appendCount; }
-    std::size_t capacity() const { return m_slots.size(); }
+    std::size_t capacity() const { return m_capacity; }
     bool empty() const { return m_size == 0; }
     const TrendSample &oldest() const { return at(0); }
     const TrendSample &newest() const { return at(m_size - 1); }
@@ -54,7 +56,7 @@ public:
     // The samples taken from `from` to `to`, both included.
     TrendSpan range(qint64 from, qint64 to) const;
 
-    // What the ring's storage takes, whatever it holds.
+    // What the ring's storage takes once it is full.
     std::size_t memoryBytes() const
     {
         return sizeof(*this) + m_slots.capacity() * sizeof(TrendSample);
@@ -64,7 +66,8 @@ private:
     const TrendSample &at(std::size_t index) const;
     void dropOldest();
 
-    std::vector<TrendSample> m_slots;
+    std::vector<TrendSample> m_slots; // grows up to m_capacity, then is written round
+    std::size_t m_capacity;
     qint64 m_maxAge;
     std::size_t m_first = 0;
     std::size_t m_size = 0;
