@@ -167,17 +167,22 @@ void TrendLineItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *opt
     }
     painter->setClipRect(m_plotArea, Qt::IntersectClip);
     painter->setPen(m_pen);
-    // Only the points that reach into what is repainted, one before and one after.
+    // Only the points that reach into what is repainted, one before and one after. The
+    // painter clips to whole pixels around the exposed area, and a line's first point is drawn
+    // where the same point inside a longer line is not: so the line is begun a pixel or more
+    // outside the clip, where that pixel is never seen.
+    constexpr double seamMargin = 2.0;
     const auto leftOf = [this](const QPointF &point, double x) {
         return placeX(point.x()) < x;
     };
     const QList<QPointF> &points = m_trace.points;
     const qsizetype first = std::max<qsizetype>(
-        0, std::lower_bound(points.begin(), points.end(), exposed.left(), leftOf) - points.begin() -
-               1);
-    const qsizetype last = std::min<qsizetype>(
-        points.size(), std::lower_bound(points.begin(), points.end(), exposed.right(), leftOf) -
-                           points.begin() + 1);
+        0, std::lower_bound(points.begin(), points.end(), exposed.left() - seamMargin, leftOf) -
+               points.begin() - 1);
+    const qsizetype last =
+        std::min<qsizetype>(points.size(), std::lower_bound(points.begin(), points.end(),
+                                                            exposed.right() + seamMargin, leftOf) -
+                                               points.begin() + 1);
     QList<QPointF> placed;
     placed.reserve(last - first);
     const auto drawStretch = [painter, &placed] {

@@ -27,10 +27,6 @@
 namespace {
 
 constexpr int channelCount = TrendSample::channelCount;
-// Never redrawn more often than this while live.
-constexpr int fastestRefreshMs = 1000;
-// The share of the span left free ahead of the newest sample as the time axis moves on.
-constexpr qint64 leadShare = 4;
 // Zooming in stops at a stretch this short.
 constexpr qint64 narrowestZoomMs = 100;
 
@@ -174,7 +170,7 @@ void TrendWindow::refresh()
     if (!m_recording && !m_following)
         return;
     if (!m_recording) {
-        // The time axis moves on by a quarter of the span when the newest sample reaches its
+        // The time axis moves on by 1/leadShare of the span when the newest sample reaches its
         // end, not with each redraw: while it stands, a redraw paints only the line's new
         // end instead of six whole charts.
         const qint64 now = m_history.now(), span = spanMs(m_span);

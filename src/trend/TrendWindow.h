@@ -30,6 +30,14 @@ class TrendWindow : public QWidget
 public:
     enum class Span { OneMinute, TenMinutes, OneHour, EightHours };
     static qint64 spanMs(Span span);
+    // Never redrawn more often than this while live. Each redraw has a cost of its own beside
+    // the line it adds; at two seconds the shortest span adds less than a fifth to a tick
+    // with every needle moving.
+    static constexpr int fastestRefreshMs = 2000;
+    // The time axis leaves this share of the span (1/leadShare) free ahead of the newest
+    // sample when it moves on: half, so a move that redraws six whole charts comes every
+    // half span.
+    static constexpr qint64 leadShare = 2;
 
     TrendWindow(TrendHistory &history, frmMonitor &window, QWidget *parent = nullptr);
     ~TrendWindow() override;
