@@ -13,7 +13,10 @@
 
 namespace {
 
-constexpr int tickCount = 5;
+constexpr int valueTicks = 5;
+// A time label says the seconds (the ticks fall where they fall, not on round minutes), so
+// it is wide: three fit below a chart a third of the window wide without being cut short.
+constexpr int timeTicks = 3;
 // Above every series and axis of the chart.
 constexpr qreal lineZValue = 1000;
 
@@ -42,15 +45,15 @@ TrendChartView::TrendChartView(QWidget *parent)
     // is a path filled again at every repaint.
     setBackgroundBrush(m_chart->backgroundBrush());
     m_chart->setBackgroundVisible(false);
-    m_timeAxis->setTickCount(tickCount);
-    m_valueAxis->setTickCount(tickCount);
+    m_timeAxis->setTickCount(timeTicks);
+    m_valueAxis->setTickCount(valueTicks);
     m_valueAxis->setLabelFormat(QStringLiteral("%.4g"));
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
     // The line item draws the grid, in the colour the chart's theme gave it. Lines of zero width
     // are drawn one pixel wide, as those of width one, but the scene finds their extent without
     // stroking each as a path at every repaint.
-    m_line->setGrid(tickCount, tickCount, m_valueAxis->gridLineColor());
+    m_line->setGrid(timeTicks, valueTicks, m_valueAxis->gridLineColor());
     for (QAbstractAxis *axis :
          {static_cast<QAbstractAxis *>(m_timeAxis), static_cast<QAbstractAxis *>(m_valueAxis)}) {
         axis->setGridLineVisible(false);
