@@ -2,12 +2,27 @@
 
 #include <QString>
 
+namespace {
+
+// The PNG renderings rather than the SVG drawing: Qt reads SVG only with an extra module,
+// which the program does without.
+QIcon iconUpTo(int largest)
+{
+    QIcon icon;
+    for (const int size : Icons::sizes)
+        if (size <= largest)
+            icon.addFile(QStringLiteral(":/icons/%1x%1/tarnwick.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
 QIcon Icons::application()
 {
-    // The PNG renderings rather than the SVG drawing: Qt reads SVG only with an extra
-    // module, which the program does without.
-    QIcon icon;
-    for (const int size : sizes)
-        icon.addFile(QStringLiteral(":/icons/%1x%1/tarnwick.png").arg(size), QSize(size, size));
-    return icon;
+    return iconUpTo(sizes.back());
+}
+
+QIcon Icons::windows()
+{
+    return iconUpTo(128);
 }

@@ -8,8 +8,13 @@ namespace Icons {
 // The sizes, in pixels, the icon is drawn at.
 inline constexpr std::array<int, 7> sizes = {16, 24, 32, 48, 64, 128, 256};
 
-// The program's icon with every drawn size, so that each place (title bar, task switcher,
-// about box) gets a sharp picture. Windows set it with setWindowIcon(Icons::application()).
+// The program's icon with every drawn size, so that each place gets a sharp picture.
 QIcon application();
+
+// The windows' icon: every size up to 128 pixels. The window system is handed each size when
+// a window maps (X11 copies them all into a property of the window), and the 256-pixel one
+// alone is more to decode and send than all the others; a desktop that shows the program
+// larger takes the installed icon named in the desktop file.
+QIcon windows();
 
 } // namespace Icons

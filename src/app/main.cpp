@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
-    QApplication::setWindowIcon(Icons::application());
+    QApplication::setWindowIcon(Icons::windows());
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
 
     // Before the port or the settings are touched: a panel already running on this store
