@@ -29,18 +29,28 @@ const CommandInfo commands[] = {
     {"record", Command::Record, {QStringLiteral("action"), QStringLiteral("folder")}},
 };
 
-const struct
+template<typename Action>
+struct ActionName
 {
     const char *name;
-    RelayAction action;
-} actions[] = {{"on", RelayAction::On}, {"off", RelayAction::Off}, {"toggle", RelayAction::Toggle}};
+    Action action;
+};
 
-const struct
-{
-    const char *name;
-    RecordAction action;
-} recordActions[] = {
+const ActionName<RelayAction> actions[] = {
+    {"on", RelayAction::On}, {"off", RelayAction::Off}, {"toggle", RelayAction::Toggle}};
+const ActionName<RecordAction> recordActions[] = {
     {"start", RecordAction::Start}, {"stop", RecordAction::Stop}, {"status", RecordAction::Status}};
+
+// The action named by the request's "action" field, among `table`'s names.
+template<typename Action, std::size_t size>
+std::optional<Action> actionOf(const QJsonObject &object, const ActionName<Action> (&table)[size])
+{
+    const QString name = object.value(QStringLiteral("action")).toString();
+    for (const auto &candidate : table)
+        if (name == QLatin1String(candidate.name))
+            return candidate.action;
+    return std::nullopt;
+}
 
 // A folder is named from the client's point of view; only an absolute path means the same
 // folder to the panel. A path is at most what a file system takes.
@@ -111,15 +121,10 @@ std::variant<Request, Failure> parse(QByteArrayView line)
         if (!relay)
             return numberFailure(QStringLiteral("relay"), 1, relayCount);
         request.relay = *relay;
-        const QString action = object.value(QStringLiteral("action")).toString();
-        bool known = false;
-        for (const auto &candidate : actions)
-            if (action == QLatin1String(candidate.name)) {
-                request.action = candidate.action;
-                known = true;
-            }
-        if (!known)
+        const std::optional<RelayAction> action = actionOf(object, actions);
+        if (!action)
             return badRequest(QStringLiteral("\"action\" must be \"on\", \"off\" or \"toggle\""));
+        request.action = *action;
         break;
     }
     case Command::Macro: {
@@ -142,16 +147,11 @@ std::variant<Request, Failure> parse(QByteArrayView line)
         break;
     }
     case Command::Record: {
-        const QString action = object.value(QStringLiteral("action")).toString();
-        bool known = false;
-        for (const auto &candidate : recordActions)
-            if (action == QLatin1String(candidate.name)) {
-                request.recordAction = candidate.action;
-                known = true;
-            }
-        if (!known)
+        const std::optional<RecordAction> action = actionOf(object, recordActions);
+        if (!action)
             return badRequest(
                 QStringLiteral("\"action\" must be \"start\", \"stop\" or \"status\""));
+        request.recordAction = *action;
         const QJsonValue folder = object.value(QStringLiteral("folder"));
         if (folder.isUndefined())
             break;

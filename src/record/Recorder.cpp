@@ -16,12 +16,6 @@ namespace {
 // Rows gathered beyond this go to the writer at once rather than at the next second.
 constexpr qsizetype pendingLimit = 256 * 1024;
 
-QByteArray frequencyField(const QByteArray &frame)
-{
-    const StatusFrame::Field field = StatusFrame::frequency;
-    return frame.mid(field.position - 1, field.width);
-}
-
 } // namespace
 
 Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
@@ -159,7 +153,7 @@ void Recorder::addRow()
     sample.inputs = status.inputs;
     sample.meters = status.meters;
     sample.fahrenheit = StatusFrame::readNumber(status.frame, StatusFrame::temperature);
-    sample.frequency = frequencyField(status.frame);
+    sample.frequency = StatusFrame::frequencyText(status.frame).toLatin1();
     sample.aout = status.aout;
     sample.frame = status.frame;
     followFile(sample.time.date(), {status.inputNames, status.meterCaptions}, status.port);
