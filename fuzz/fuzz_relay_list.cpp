@@ -17,6 +17,13 @@ namespace {
 double expectedNumber(QStringView text)
 {
     QString plain = text.toString();
+    // A field's first two characters may split a surrogate pair, and a regular expression
+    // matches nothing in such a text. No character beyond ASCII belongs to a number, so each
+    // stands in as one the pattern stops at.
+    for (QChar &c : plain) {
+        if (c.unicode() > 0x7f)
+            c = u'?';
+    }
     plain.remove(QRegularExpression(QStringLiteral("[ \\t\\n]")));
     static const QRegularExpression number(
         QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?(?:[eEdD]([+-]?[0-9]+))?"));
