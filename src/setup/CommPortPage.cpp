@@ -108,6 +108,26 @@ CommPortPage::CommPortPage(QWidget *parent)
     left->addWidget(assign);
     left->addStretch();
 
+    m_page = new QHBoxLayout(this);
+    m_page->addLayout(left, 2);
+
+    m_settle = new QTimer(this);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(250); // udev makes a node and its names in several steps
+    connect(m_settle, &QTimer::timeout, this, &CommPortPage::refreshDevices);
+
+    connect(ComboComm, &QComboBox::editTextChanged, this, &CommPortPage::showDeviceOfText);
+    connect(cmdAssign, &QPushButton::clicked, this, &CommPortPage::cmdAssign_Click);
+    connect(cmdRemoveLink, &QPushButton::clicked, this, &CommPortPage::cmdRemoveLink_Click);
+    connect(txtDevice, &QLineEdit::returnPressed, this, &CommPortPage::cmdAssign_Click);
+    // The tables are made and filled when the page is first shown, not here: the page is
+    // made at every start with the hidden setup dialog, and the two tables and udev's list
+    // of devices are most of what it costs. What they show is looked up at every showing.
+    showDeviceOfText();
+}
+
+void CommPortPage::makeTables()
+{
     tblDevices = table(QStringLiteral("tblDevices"),
                        {QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State")},
                        portCount);
@@ -126,33 +146,20 @@ CommPortPage::CommPortPage(QWidget *parent)
     tblSerial->setSelectionMode(QAbstractItemView::SingleSelection);
     auto *serial = new QGroupBox(QStringLiteral("Serial devices on this computer"));
     (new QVBoxLayout(serial))->addWidget(tblSerial);
-
-    auto *right = new QVBoxLayout;
-    right->addWidget(ports, 1);
-    right->addWidget(serial, 1);
-
-    auto *page = new QHBoxLayout(this);
-    page->addLayout(left, 2);
-    page->addLayout(right, 3);
-
-    m_settle = new QTimer(this);
-    m_settle->setSingleShot(true);
-    m_settle->setInterval(250); // udev makes a node and its names in several steps
-    connect(m_settle, &QTimer::timeout, this, &CommPortPage::refreshDevices);
-
-    connect(ComboComm, &QComboBox::editTextChanged, this, &CommPortPage::showDeviceOfText);
-    connect(cmdAssign, &QPushButton::clicked, this, &CommPortPage::cmdAssign_Click);
-    connect(cmdRemoveLink, &QPushButton::clicked, this, &CommPortPage::cmdRemoveLink_Click);
-    connect(txtDevice, &QLineEdit::returnPressed, this, &CommPortPage::cmdAssign_Click);
     connect(tblSerial, &QTableWidget::itemSelectionChanged, this, [this] {
         const QList<QTableWidgetItem *> chosen = tblSerial->selectedItems();
         if (!chosen.isEmpty())
             txtDevice->setText(tblSerial->item(chosen.first()->row(), 0)->text());
     });
-    // The list of the system's serial devices is filled when the page is shown, not here:
-    // the page is made at every start with the hidden setup dialog, and asking udev for its
-    // devices is most of what that costs.
-    refreshPorts();
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(ports, 1);
+    right->addWidget(serial, 1);
+    m_page->addLayout(right, 3);
+    // Made while the page is being shown: shown and laid out now, not a moment later.
+    ports->show();
+    serial->show();
+    m_page->activate();
 }
 
 QString CommPortPage::deviceText(int number)
@@ -195,15 +202,19 @@ void CommPortPage::refreshDevices()
 
 void CommPortPage::refreshPorts()
 {
-    for (int n = 1; n <= portCount; ++n) {
-        setCell(tblDevices, n - 1, 1, deviceText(n));
-        setCell(tblDevices, n - 1, 2, stateText(n));
+    if (tblDevices) {
+        for (int n = 1; n <= portCount; ++n) {
+            setCell(tblDevices, n - 1, 1, deviceText(n));
+            setCell(tblDevices, n - 1, 2, stateText(n));
+        }
     }
     showDeviceOfText();
 }
 
 void CommPortPage::refreshSerialDevices()
 {
+    if (!tblSerial)
+        return;
     const QList<SerialDevices::Device> devices = SerialDevices::list();
     tblSerial->setRowCount(int(devices.size()));
     for (int row = 0; row < int(devices.size()); ++row) {
@@ -279,6 +290,8 @@ void CommPortPage::watchDevices(bool watch)
 
 void CommPortPage::showEvent(QShowEvent *event)
 {
+    if (!tblDevices)
+        makeTables();
     watchDevices(true);
     refreshDevices();
     QWidget::showEvent(event);

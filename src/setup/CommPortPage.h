@@ -4,6 +4,7 @@
 
 class QComboBox;
 class QFileSystemWatcher;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -44,6 +45,7 @@ public:
     QComboBox *ComboComm = nullptr;
     QLabel *lblDevice = nullptr;    // where the list's current text leads
     QLabel *lblPortState = nullptr; // whether it can be opened now, or why not
+    // Both tables exist from the page's first showing on.
     QTableWidget *tblDevices = nullptr;
     QTableWidget *tblSerial = nullptr; // the serial devices this computer has
     QLineEdit *txtDevice = nullptr;
@@ -60,11 +62,13 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void makeTables();
     void showDeviceOfText();
     void refreshPorts();
     void refreshSerialDevices();
     void watchDevices(bool watch);
 
+    QHBoxLayout *m_page = nullptr; // the page's two columns; the tables' comes with them
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_settle = nullptr;
 };

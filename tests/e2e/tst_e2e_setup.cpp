@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -113,6 +114,7 @@ private Q_SLOTS:
         window->mnuSetup_Click();
         QPointer<frmSetup> dialog = dialogs.last;
         QVERIFY(dialog);
+        dialog->SSTab1->setCurrentIndex(0);
         CommPortPage *page = dialog->commPortPage;
         QCOMPARE(page->chosenPort(), 3);
         page->txtDevice->setText(board.devicePath());
@@ -130,13 +132,17 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return window->poll().linkLit(); }, patience));
         QVERIFY(board.repliesSent() >= 1);
 
-        // While the port is open in this panel, its row says so; removing the link closes
-        // it, and the close opens the fallback, which is not there.
+        // While the port is open in this panel, its state says so. The dialog's load-all
+        // releases it, and its row, filled when the tab shows, says so too. Removing the link
+        // and closing the dialog opens the fallback, which is not there.
+        QCOMPARE(CommPortPage::stateText(3),
+                 QStringLiteral("%1 is open in this panel.").arg(PortPaths::linkPath(3)));
         window->mnuSetup_Click();
         dialog = dialogs.last;
+        QVERIFY(!port.isOpen());
+        dialog->SSTab1->setCurrentIndex(0);
         page = dialog->commPortPage;
-        QCOMPARE(page->tblDevices->item(2, 2)->text(),
-                 QStringLiteral("%1 is open in this panel.").arg(PortPaths::linkPath(3)));
+        QCOMPARE(page->tblDevices->item(2, 2)->text(), QStringLiteral("can be opened"));
         page->cmdRemoveLink->click();
         QVERIFY(!QFileInfo(PortPaths::linkPath(3)).isSymLink());
         QVERIFY(!port.isOpen());

@@ -270,7 +270,15 @@ private Q_SLOTS:
         f.preset(Keys::MeterComPort, u"3"_s);
         f.start();
         f.open();
+        // The dialog opens on another tab; the tables are made when their page first shows.
+        QVERIFY(!f.dialogs.last->findChild<QTableWidget *>(u"tblDevices"_s));
+        f.field<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(0);
         auto *table = f.field<QTableWidget>(u"tblDevices"_s);
+        // At once shown and laid out beside the port list, before any event is handled.
+        for (auto *shown : {table, f.field<QTableWidget>(u"tblSerial"_s)}) {
+            QVERIFY(shown->isVisible());
+            QVERIFY(shown->mapTo(shown->window(), QPoint(0, 0)).x() > shown->window()->width() / 3);
+        }
         QCOMPARE(table->rowCount(), 9);
         QCOMPARE(table->item(2, 0)->text(), u"Com 3"_s);
         QCOMPARE(table->item(2, 1)->text(), QFileInfo(device).canonicalFilePath());
@@ -292,10 +300,14 @@ private Q_SLOTS:
         frmSetup *dialog = f.open();
         auto *tabs = f.field<QTabWidget>(u"SSTab1"_s);
         const QString folder = qEnvironmentVariable("TARNWICK_SETUP_SCREENSHOTS");
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QSize opened = dialog->size();
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
             QWidget *page = tabs->widget(i);
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            // A page that makes its parts when first shown leaves the dialog as it opened.
+            QCOMPARE(dialog->size(), opened);
             const QPixmap shot = dialog->grab();
             if (!folder.isEmpty())
                 QVERIFY(shot.save(QDir(folder).filePath(u"setup-tab-%1.png"_s.arg(i))));
