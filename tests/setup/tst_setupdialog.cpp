@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -279,6 +280,14 @@ private Q_SLOTS:
             QVERIFY(shown->isVisible());
             QVERIFY(shown->mapTo(shown->window(), QPoint(0, 0)).x() > shown->window()->width() / 3);
         }
+        // Tab from the port's last control goes on to the list of devices.
+        QVERIFY(QTest::qWaitForWindowActive(f.dialogs.last));
+        auto *removeLink = f.field<QPushButton>(u"cmdRemoveLink"_s);
+        QVERIFY(removeLink->isEnabled());
+        removeLink->setFocus();
+        QVERIFY(QTest::qWaitFor([&] { return removeLink->hasFocus(); }, 5000));
+        QTest::keyClick(removeLink, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.field<QTableWidget>(u"tblSerial"_s));
         QCOMPARE(table->rowCount(), 9);
         QCOMPARE(table->item(2, 0)->text(), u"Com 3"_s);
         QCOMPARE(table->item(2, 1)->text(), QFileInfo(device).canonicalFilePath());
