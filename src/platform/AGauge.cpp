@@ -366,6 +366,7 @@ QPointF AGauge::dialPoint(double value, qreal radius) const
 void AGauge::dialChanged()
 {
     m_dialValid = false;
+    m_stillLayers.clear();
     update();
 }
 
@@ -420,8 +421,7 @@ void AGauge::paintEvent(QPaintEvent *)
     painter.drawPixmap(0, 0, m_dial);
 
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setTransform(logicalTransform());
-    drawNeedle(painter);
+    drawNeedle(painter, ratio);
 }
 
 void AGauge::renderDial(qreal pixelRatio)
@@ -593,23 +593,32 @@ QPolygonF AGauge::rangeMark(bool atEnd)
             polar(endDegrees + outward * 3.0, bandMiddle + 7.0)};
 }
 
-void AGauge::drawRangeMark(QPainter &painter, bool atEnd) const
-{
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(alarmColor);
-    painter.drawPolygon(rangeMark(atEnd));
-}
-
-void AGauge::drawNeedle(QPainter &painter) const
+void AGauge::drawNeedle(QPainter &painter, qreal pixelRatio)
 {
     const QPalette &pal = palette();
     const QColor ink = pal.color(QPalette::Text);
+    const QTransform transform = logicalTransform();
+    // The hub and the range marks stand still while the needle moves: they are composed
+    // from kept layers, one per colour drawn, in the order they were drawn.
+    const auto still = [&](StillLayer layer, const QRectF &logicalBounds, auto draw) {
+        // A margin, so that nothing drawn is cut at the layer's edge.
+        const QRect bounds =
+            transform.mapRect(logicalBounds).toAlignedRect().adjusted(-3, -3, 3, 3);
+        m_stillLayers.paint(painter, std::size_t(layer), pixelRatio, bounds, transform, draw);
+    };
 
     // A NaN is no reading at all: the needle is hidden and only the hub shows.
     const NeedlePose pose = needlePose(m_needleValue);
     if (pose.shown) {
-        if (pose.pinned != NeedlePose::Free)
-            drawRangeMark(painter, pose.pinned == NeedlePose::AtEnd);
+        if (pose.pinned != NeedlePose::Free) {
+            const bool atEnd = pose.pinned == NeedlePose::AtEnd;
+            still(atEnd ? StillLayer::EndMark : StillLayer::StartMark,
+                  rangeMark(atEnd).boundingRect(), [atEnd](QPainter &p) {
+                      p.setPen(Qt::NoPen);
+                      p.setBrush(alarmColor);
+                      p.drawPolygon(rangeMark(atEnd));
+                  });
+        }
         const qreal degrees = pose.degrees;
         const qreal across = degrees + 90.0;
         const QPointF tip = polar(degrees, needleTip);
@@ -617,15 +626,32 @@ void AGauge::drawNeedle(QPainter &painter) const
         const QPointF side(needleHalfWidth * std::cos(radians(across)),
                            -needleHalfWidth * std::sin(radians(across)));
         const QPointF tipSide = side * 0.3;
+        painter.setTransform(transform);
         painter.setPen(Qt::NoPen);
         painter.setBrush(ink);
         painter.drawPolygon(QPolygonF{tail + side, tip + tipSide, tip - tipSide, tail - side});
+        painter.resetTransform();
     }
 
-    painter.setPen(QPen(pal.color(QPalette::Mid), 1.0));
-    painter.setBrush(ink);
-    painter.drawEllipse(circle(hubRadius));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(pal.color(QPalette::Mid));
-    painter.drawEllipse(circle(2.5));
+    // Filled, then ringed, then its pivot: drawn with a pen and a brush at once, an ellipse
+    // is filled and then stroked. The ring is drawn as it is: a pen this thin is drawn
+    // segment by segment, and where two segments meet a pixel is drawn twice, which no
+    // layer composes to the same rounding.
+    const QRectF hub = circle(hubRadius);
+    const QColor mid = pal.color(QPalette::Mid);
+    still(StillLayer::HubFace, hub, [&](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawEllipse(hub);
+    });
+    painter.setTransform(transform);
+    painter.setPen(QPen(mid, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(hub);
+    painter.resetTransform();
+    still(StillLayer::Pivot, hub, [&](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(mid);
+        p.drawEllipse(circle(2.5));
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BgrColor.h"
+#include "StillLayers.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -139,8 +140,7 @@ private:
     void drawAnnulars(QPainter &painter) const;
     void drawTicks(QPainter &painter) const;
     void drawLabels(QPainter &painter) const;
-    void drawNeedle(QPainter &painter) const;
-    void drawRangeMark(QPainter &painter, bool atEnd) const;
+    void drawNeedle(QPainter &painter, qreal pixelRatio);
     QTransform logicalTransform() const;
 
     QString m_caption;
@@ -151,6 +151,9 @@ private:
     std::array<int, tickSetCount> m_minorTickCounts{4, 4};
     int m_currentTickSet = 0;
     double m_needleValue = 0.0;
+
+    enum class StillLayer { StartMark, EndMark, HubFace, Pivot };
+    StillLayers m_stillLayers;
 
     QPixmap m_dial;
     bool m_dialValid = false;
