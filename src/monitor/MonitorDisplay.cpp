@@ -26,17 +26,34 @@ void showText(QLabel *label, const QString &text)
 void frmMonitor::showStatusFrame(const QByteArray &frame)
 {
     w.Picture5->show();
-    // The readouts after the lamps, buttons and needles: see paintStatus.
     const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
+    std::optional<StatusDecoders::TickDisplay> tick;
     if (fahrenheit)
-        paintStatus(frame);
-    showText(w.Label2, StatusFrame::text(frame));
+        tick = decodeTick(frame);
+    // Everything is painted before the window repaints, so a relay that stays on never
+    // flickers through the off colour.
+    //
+    // The window gathers what changed into one region. Changes that come row by row, top to
+    // bottom and left to right, extend it cheaply; any other order rebuilds it with each
+    // one. So the needles come first, then the readouts below them, the relays, the lamps
+    // beside them and the received string at the foot.
+    if (tick && tick->relays && tick->meters) {
+        for (int m = 0; m < tick->meters->metersDecoded; ++m)
+            w.AGauge1[m]->setNeedleValue(tick->meters->needles[m]);
+    }
     showText(w.LabelFreq, StatusFrame::frequencyText(frame));
     if (fahrenheit)
         showText(w.LabelTemp, StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
+    if (tick)
+        paintStatus(*tick);
+    showText(w.Label2, StatusFrame::text(frame));
+    if (tick && tick->relays && tick->meters && tick->reachesOutputs) {
+        for (const QByteArray &output : AnalogOutputs::sendingStep(m_output1, m_output2))
+            m_port.write(output);
+    }
 }
 
-void frmMonitor::paintStatus(const QByteArray &frame)
+StatusDecoders::TickDisplay frmMonitor::decodeTick(const QByteArray &frame) const
 {
     std::array<double, StatusDecoders::meterCount> scaleMaxima{};
     std::array<QString, StatusDecoders::meterCount> multipliers;
@@ -44,14 +61,11 @@ void frmMonitor::paintStatus(const QByteArray &frame)
         scaleMaxima[m] = w.AGauge1[m]->scaleMax();
         multipliers[m] = m_preferences.mtr_multiplier(m);
     }
-    const StatusDecoders::TickDisplay tick =
-        StatusDecoders::decodeTick(frame, scaleMaxima, multipliers);
-    // Everything is painted before the window repaints, so a relay that stays on never
-    // flickers through the off colour.
-    //
-    // The window gathers what changed into one region. Changes that come row by row, left
-    // to right, extend it cheaply; any other order rebuilds it with each one. So the relays
-    // come first, then the lamps row by row, then the needles.
+    return StatusDecoders::decodeTick(frame, scaleMaxima, multipliers);
+}
+
+void frmMonitor::paintStatus(const StatusDecoders::TickDisplay &tick)
+{
     const quint32 on = onColor(), off = offColor();
     if (tick.relays) {
         for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
@@ -63,16 +77,7 @@ void frmMonitor::paintStatus(const QByteArray &frame)
     for (int row = 0; row < lampRows; ++row)
         for (const int k : {row, row + lampRows})
             w.LblStatus[k]->setBackColor(tick.inputs.lamps[k] ? on : off);
-    if (!tick.relays)
-        return;
     // What a screen reader announces follows the colours, and changes only with them.
-    MonitorAccessibility::describeLights(w, tick);
-    if (!tick.meters)
-        return;
-    for (int m = 0; m < tick.meters->metersDecoded; ++m)
-        w.AGauge1[m]->setNeedleValue(tick.meters->needles[m]);
-    if (!tick.reachesOutputs)
-        return;
-    for (const QByteArray &output : AnalogOutputs::sendingStep(m_output1, m_output2))
-        m_port.write(output);
+    if (tick.relays)
+        MonitorAccessibility::describeLights(w, tick);
 }

@@ -5,6 +5,7 @@
 #include "MonitorLayout.h"
 #include "Preferences.h"
 #include "RegInit.h"
+#include "StatusDecoders.h"
 #include "StatusPoll.h"
 
 #include <QMainWindow>
@@ -136,7 +137,8 @@ protected:
 private:
     void connectControls();
     void analogOutChange(AnalogOutputs::Output &output);
-    void paintStatus(const QByteArray &frame);
+    StatusDecoders::TickDisplay decodeTick(const QByteArray &frame) const;
+    void paintStatus(const StatusDecoders::TickDisplay &tick);
     void buildMenus();
     bool openPortAtStart();
     void changeView(int outerHeightTwips);
