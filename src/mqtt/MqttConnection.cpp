@@ -1,9 +1,10 @@
 #include "MqttConnection.h"
 
+#include "MosquittoLibrary.h"
+
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
-#include <mosquitto.h>
 
 using namespace std::chrono_literals;
 
@@ -14,12 +15,6 @@ constexpr int loopWaitMs = 1000;
 constexpr auto firstRetry = 1s;
 constexpr auto longestRetry = 60s;
 constexpr auto finishLimit = 3s;
-
-void initialiseLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { mosquitto_lib_init(); });
-}
 
 QByteArray utf8OrNull(const QString &text)
 {
@@ -42,43 +37,47 @@ MqttConnection::~MqttConnection()
 {
     finish();
     if (m_client)
-        mosquitto_destroy(m_client);
+        m_library->destroy(m_client);
 }
 
 bool MqttConnection::start(QString *problem)
 {
-    initialiseLibrary();
+    m_library = MosquittoLibrary::get(problem);
+    if (!m_library) {
+        *problem = QStringLiteral("libmosquitto cannot be loaded: %1").arg(*problem);
+        return false;
+    }
     const QByteArray clientId = utf8OrNull(m_endpoint.clientId);
-    m_client = mosquitto_new(orNull(clientId), true, this);
+    m_client = m_library->newClient(orNull(clientId), true, this);
     if (!m_client) {
         *problem = QStringLiteral("the MQTT client cannot be made");
         return false;
     }
     // The network thread is ours, not mosquitto_loop_start's: this tells the library that
     // other threads publish, so it hands their messages to the loop instead of writing them.
-    mosquitto_threaded_set(m_client, true);
-    mosquitto_connect_callback_set(m_client, &MqttConnection::onConnect);
-    mosquitto_disconnect_callback_set(m_client, &MqttConnection::onDisconnect);
-    mosquitto_message_callback_set(m_client, &MqttConnection::onMessage);
+    m_library->threadedSet(m_client, true);
+    m_library->connectCallbackSet(m_client, &MqttConnection::onConnect);
+    m_library->disconnectCallbackSet(m_client, &MqttConnection::onDisconnect);
+    m_library->messageCallbackSet(m_client, &MqttConnection::onMessage);
     if (!m_endpoint.username.isEmpty()) {
         const QByteArray user = m_endpoint.username.toUtf8();
         const QByteArray password = utf8OrNull(m_endpoint.password);
-        mosquitto_username_pw_set(m_client, user.constData(), orNull(password));
+        m_library->usernamePwSet(m_client, user.constData(), orNull(password));
     }
     if (!m_endpoint.tlsCaFile.isEmpty()) {
         const QByteArray caFile = m_endpoint.tlsCaFile.toLocal8Bit();
         const int result =
-            mosquitto_tls_set(m_client, caFile.constData(), nullptr, nullptr, nullptr, nullptr);
+            m_library->tlsSet(m_client, caFile.constData(), nullptr, nullptr, nullptr, nullptr);
         if (result != MOSQ_ERR_SUCCESS) {
             *problem =
                 QStringLiteral("tls_ca_file %1: %2")
-                    .arg(m_endpoint.tlsCaFile, QString::fromUtf8(mosquitto_strerror(result)));
+                    .arg(m_endpoint.tlsCaFile, QString::fromUtf8(m_library->strerror(result)));
             return false;
         }
     }
     if (!m_endpoint.willTopic.isEmpty()) {
         const QByteArray topic = m_endpoint.willTopic.toUtf8();
-        mosquitto_will_set(m_client, topic.constData(), int(m_endpoint.willPayload.size()),
+        m_library->willSet(m_client, topic.constData(), int(m_endpoint.willPayload.size()),
                            m_endpoint.willPayload.constData(), 1, true);
     }
     m_thread = std::thread(&MqttConnection::run, this);
@@ -90,8 +89,8 @@ bool MqttConnection::publish(const QString &topic, const QByteArray &payload, bo
     if (!m_client || !m_connected)
         return false;
     const QByteArray name = topic.toUtf8();
-    return mosquitto_publish(m_client, nullptr, name.constData(), int(payload.size()),
-                             payload.constData(), 0, retain) == MOSQ_ERR_SUCCESS;
+    return m_library->publish(m_client, nullptr, name.constData(), int(payload.size()),
+                              payload.constData(), 0, retain) == MOSQ_ERR_SUCCESS;
 }
 
 void MqttConnection::subscribe(const QStringList &topics)
@@ -100,7 +99,7 @@ void MqttConnection::subscribe(const QStringList &topics)
         return;
     for (const QString &topic : topics) {
         const QByteArray pattern = topic.toUtf8();
-        mosquitto_subscribe(m_client, nullptr, pattern.constData(), 1);
+        m_library->subscribe(m_client, nullptr, pattern.constData(), 1);
     }
 }
 
@@ -110,12 +109,12 @@ void MqttConnection::finish(const QString &topic, const QByteArray &payload)
         return;
     if (!topic.isEmpty()) {
         const QByteArray name = topic.toUtf8();
-        mosquitto_publish(m_client, nullptr, name.constData(), int(payload.size()),
-                          payload.constData(), 1, true);
+        m_library->publish(m_client, nullptr, name.constData(), int(payload.size()),
+                           payload.constData(), 1, true);
     }
     // The loop writes what is queued in order, the disconnect last, then finds the
     // connection closed and ends.
-    mosquitto_disconnect(m_client);
+    m_library->disconnect(m_client);
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -137,11 +136,11 @@ void MqttConnection::run()
                 return;
         }
         // Asynchronous: the socket's connect does not wait here, the loop finishes it.
-        if (mosquitto_connect_async(m_client, host.constData(), m_endpoint.port,
+        if (m_library->connectAsync(m_client, host.constData(), m_endpoint.port,
                                     keepAliveSeconds) == MOSQ_ERR_SUCCESS) {
             // A long wait: a message to send wakes the loop at once, and an idle panel should
             // not pay for a thread that wakes for nothing.
-            while (mosquitto_loop(m_client, loopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
+            while (m_library->loop(m_client, loopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
                 const std::lock_guard lock(m_mutex);
                 if (m_stopping && std::chrono::steady_clock::now() > m_stopBy)
                     return;
@@ -161,7 +160,7 @@ void MqttConnection::onConnect(mosquitto *, void *self, int result)
     auto *connection = static_cast<MqttConnection *>(self);
     if (result == 0)
         connection->m_sessionUp = true;
-    const QString reason = QString::fromUtf8(mosquitto_connack_string(result));
+    const QString reason = QString::fromUtf8(connection->m_library->connackString(result));
     QMetaObject::invokeMethod(
         connection,
         [connection, result, reason] {
@@ -177,7 +176,7 @@ void MqttConnection::onDisconnect(mosquitto *, void *self, int result)
 {
     auto *connection = static_cast<MqttConnection *>(self);
     const QString reason = result == 0 ? QStringLiteral("disconnected")
-                                       : QString::fromUtf8(mosquitto_strerror(result));
+                                       : QString::fromUtf8(connection->m_library->strerror(result));
     QMetaObject::invokeMethod(
         connection, [connection, reason] { connection->setConnected(false, reason); },
         Qt::QueuedConnection);

@@ -10,6 +10,7 @@
 #include <thread>
 
 struct mosquitto;
+struct MosquittoLibrary;
 
 // Where to connect and as whom, with the message the broker publishes if the connection dies.
 struct MqttEndpoint
@@ -71,6 +72,7 @@ private:
     void setConnected(bool up, const QString &reason);
 
     const MqttEndpoint m_endpoint;
+    const MosquittoLibrary *m_library = nullptr;
     mosquitto *m_client = nullptr;
     std::thread m_thread;
     std::mutex m_mutex;
