@@ -31,7 +31,8 @@ void ColorButton::setBackColor(quint32 color)
     if (color == m_backColor)
         return;
     m_backColor = color;
-    update();
+    if (OwnPainting::withinWindow(*this))
+        update();
 }
 
 QSize ColorButton::sizeHint() const

@@ -26,4 +26,13 @@ inline void keepOpaque(QWidget &widget, const QEvent &event)
         widget.setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// Whether any of the widget lies within its window: one the window cuts off (a view that
+// ends above it) is painted when the window shows it, and marking it for repaint before
+// that costs the window's bookkeeping for nothing.
+inline bool withinWindow(const QWidget &widget)
+{
+    const QWidget *window = widget.window();
+    return QRect(widget.mapTo(window, QPoint(0, 0)), widget.size()).intersects(window->rect());
+}
+
 } // namespace OwnPainting

@@ -183,14 +183,35 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, frames);
         for (const QByteArray &frame : frames) {
             show(frame);
-            const QImage screen = f.window->screen()
-                                      ->grabWindow(f.window->winId())
-                                      .toImage()
-                                      .convertToFormat(QImage::Format_RGB32);
-            const QImage fresh = f.window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(screen.size(), fresh.size());
-            QVERIFY2(screen == fresh, frame.constData());
+            QVERIFY2(screenIsFresh(), frame.constData());
         }
+    }
+
+    // The Normal view ends above banks E to H: frames change them unseen, and the
+    // Diagnostic view then shows each in the colour of the last frame.
+    void relaysOutOfViewShowTheirStateWhenInView()
+    {
+        f.window->setOuterHeight(MonitorLayout::normalHeight);
+        ColorButton *hidden = f.window->w.cmdRelay[7][7]; // R64
+        QTRY_VERIFY(hidden->visibleRegion().isEmpty());
+        for (const bool high : {true, false, true})
+            show(everyFieldAt(high).frame());
+        f.window->setOuterHeight(MonitorLayout::diagnosticHeight);
+        QTRY_VERIFY(!hidden->visibleRegion().isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(hidden->backColor(), f.window->onColor());
+        QVERIFY(screenIsFresh());
+    }
+
+private:
+    bool screenIsFresh() const
+    {
+        const QImage screen = f.window->screen()
+                                  ->grabWindow(f.window->winId())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = f.window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return screen.size() == fresh.size() && screen == fresh;
     }
 };
 
