@@ -68,6 +68,27 @@ void drawNeedle(QPainter &painter, const QTransform &transform, qreal degrees)
     painter.restore();
 }
 
+// A gauge's moving needle and its still shapes over `background`, the widget standing at
+// `place` on its window and painting `clip`; `still(k, painter)` puts still shape k.
+template<typename Still>
+QImage paintGauge(const QImage &background, QPoint place, const QRect &clip,
+                  const QTransform &transform, Still still)
+{
+    QImage image = background;
+    QPainter painter(&image);
+    painter.translate(place);
+    painter.setClipRect(clip);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawNeedle(painter, transform, 40.0 + place.x());
+    for (std::size_t k = 0; k < std::size(shapes); ++k) {
+        still(k, painter);
+        if (k == 1)
+            drawRing(painter, transform);
+    }
+    painter.end();
+    return image;
+}
+
 // How many pixels differ, and by how much at most in any channel.
 QString difference(const QImage &a, const QImage &b)
 {
@@ -130,35 +151,17 @@ private Q_SLOTS:
         // The widget's place on its window, and the part of it being painted.
         for (const QPoint place : {QPoint(0, 0), QPoint(13, 7), QPoint(231, 158)}) {
             for (const QRect clip : {QRect(0, 0, 460, 260), QRect(40, 60, 120, 70)}) {
-                QImage drawn = background;
-                {
-                    QPainter painter(&drawn);
-                    painter.translate(place);
-                    painter.setClipRect(clip);
-                    painter.setRenderHint(QPainter::Antialiasing);
-                    drawNeedle(painter, transform, 40.0 + place.x());
-                    for (std::size_t k = 0; k < std::size(shapes); ++k) {
-                        painter.save();
-                        painter.setTransform(transform, true);
-                        shapes[k](painter);
-                        painter.restore();
-                        if (k == 1)
-                            drawRing(painter, transform);
-                    }
-                }
-                QImage composed = background;
-                {
-                    QPainter painter(&composed);
-                    painter.translate(place);
-                    painter.setClipRect(clip);
-                    painter.setRenderHint(QPainter::Antialiasing);
-                    drawNeedle(painter, transform, 40.0 + place.x());
-                    for (std::size_t k = 0; k < std::size(shapes); ++k) {
+                const QImage drawn = paintGauge(background, place, clip, transform,
+                                                [&](std::size_t k, QPainter &painter) {
+                                                    painter.save();
+                                                    painter.setTransform(transform, true);
+                                                    shapes[k](painter);
+                                                    painter.restore();
+                                                });
+                const QImage composed = paintGauge(
+                    background, place, clip, transform, [&](std::size_t k, QPainter &painter) {
                         layers.paint(painter, k, 1.0, boundsOf(transform), transform, shapes[k]);
-                        if (k == 1)
-                            drawRing(painter, transform);
-                    }
-                }
+                    });
                 QVERIFY2(drawn == composed, qPrintable(QStringLiteral("at %1,%2, clip %3x%4: %5")
                                                            .arg(place.x())
                                                            .arg(place.y())
