@@ -17,12 +17,13 @@ constexpr int nameWidth = 1100;   // twips
 constexpr int stringWidth = 2295; // twips
 constexpr int numberWidth = 330;  // twips
 
-QLineEdit *rowBox(const QString &name, int widthTwips)
+QLineEdit *rowBox(const QString &name, int widthTwips, const QString &text)
 {
     auto *box = new QLineEdit;
     box->setObjectName(name);
     // Relay lists and names of any length are kept whole.
     box->setMaxLength(std::numeric_limits<int>::max());
+    box->setText(text);
     box->setMinimumWidth(Twips::toPixels(widthTwips));
     // Sixteen rows fit the tab: each box as low as its text allows.
     box->setFixedHeight(box->minimumSizeHint().height());
@@ -46,16 +47,21 @@ MacrosPage::MacrosPage(frmMonitor &monitor, SettingsStore &store, int first, QWi
     , m_store(store)
     , m_first(first)
 {
+    for (int r = 0; r < rowCount; ++r)
+        m_rows[std::size_t(r)].name = QStringLiteral("Macro%1").arg(m_first + r + 1);
+}
+
+void MacrosPage::showEvent(QShowEvent *event)
+{
     build();
-    for (int n = m_first; n < m_first + rowCount; ++n) {
-        connect(MacroName(n), &QLineEdit::textChanged, this, [this, n] { MacroName_Change(n); });
-        connect(OnString(n), &QLineEdit::textChanged, this, [this, n] { OnString_Change(n); });
-        connect(OffString(n), &QLineEdit::textChanged, this, [this, n] { OffString_Change(n); });
-    }
+    QWidget::showEvent(event);
 }
 
 void MacrosPage::build()
 {
+    if (m_built)
+        return;
+    m_built = true;
     auto *grid = new QGridLayout;
     grid->setVerticalSpacing(1);
     grid->setHorizontalSpacing(8);
@@ -65,18 +71,24 @@ void MacrosPage::build()
     grid->addWidget(heading(QStringLiteral("\"OFF\" String")), 0, 3);
     for (int r = 0; r < rowCount; ++r) {
         const int n = m_first + r;
+        const Row &texts = m_rows[std::size_t(r)];
+        Boxes &boxes = m_boxes[std::size_t(r)];
         auto *number = new QLabel(QStringLiteral("%1").arg(n + 1, 2, 10, QLatin1Char('0')));
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         number->setMinimumWidth(Twips::toPixels(numberWidth));
-        m_names[r] = rowBox(QStringLiteral("MacroName_%1").arg(n), nameWidth);
-        m_names[r]->setText(QStringLiteral("Macro%1").arg(n + 1));
-        m_onStrings[r] = rowBox(QStringLiteral("OnString_%1").arg(n), stringWidth);
-        m_offStrings[r] = rowBox(QStringLiteral("OffString_%1").arg(n), stringWidth);
-        number->setBuddy(m_names[r]);
+        boxes.name = rowBox(QStringLiteral("MacroName_%1").arg(n), nameWidth, texts.name);
+        boxes.onString = rowBox(QStringLiteral("OnString_%1").arg(n), stringWidth, texts.onString);
+        boxes.offString =
+            rowBox(QStringLiteral("OffString_%1").arg(n), stringWidth, texts.offString);
+        number->setBuddy(boxes.name);
         grid->addWidget(number, r + 1, 0);
-        grid->addWidget(m_names[r], r + 1, 1);
-        grid->addWidget(m_onStrings[r], r + 1, 2);
-        grid->addWidget(m_offStrings[r], r + 1, 3);
+        grid->addWidget(boxes.name, r + 1, 1);
+        grid->addWidget(boxes.onString, r + 1, 2);
+        grid->addWidget(boxes.offString, r + 1, 3);
+        // After the texts are in: making a box changes nothing.
+        connect(boxes.name, &QLineEdit::textChanged, this, [this, n] { MacroName_Change(n); });
+        connect(boxes.onString, &QLineEdit::textChanged, this, [this, n] { OnString_Change(n); });
+        connect(boxes.offString, &QLineEdit::textChanged, this, [this, n] { OffString_Change(n); });
     }
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(2, 3);
@@ -86,6 +98,12 @@ void MacrosPage::build()
     page->setContentsMargins(9, 6, 9, 6);
     page->addLayout(grid);
     page->addStretch();
+    // Made while the page is being shown: shown and laid out now, not a moment later.
+    if (isVisible()) {
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            child->show();
+        page->activate();
+    }
 }
 
 std::size_t MacrosPage::row(int n) const
@@ -94,26 +112,68 @@ std::size_t MacrosPage::row(int n) const
     return std::size_t(n - m_first);
 }
 
+QLineEdit *MacrosPage::boxOf(Field field, int n) const
+{
+    const Boxes &boxes = m_boxes[row(n)];
+    if (field == &Row::name)
+        return boxes.name;
+    return field == &Row::onString ? boxes.onString : boxes.offString;
+}
+
+QLineEdit *MacrosPage::box(Field field, int n)
+{
+    build();
+    return boxOf(field, n);
+}
+
+QString MacrosPage::text(Field field, int n) const
+{
+    return m_built ? boxOf(field, n)->text() : m_rows[row(n)].*field;
+}
+
+void MacrosPage::setText(Field field, int n, const QString &text)
+{
+    if (m_built) {
+        boxOf(field, n)->setText(text); // its change reaction runs if the text changes
+        return;
+    }
+    QString &kept = m_rows[row(n)].*field;
+    if (kept == text)
+        return;
+    kept = text;
+    changed(field, n);
+}
+
+void MacrosPage::changed(Field field, int n)
+{
+    if (field == &Row::name)
+        MacroName_Change(n);
+    else if (field == &Row::onString)
+        OnString_Change(n);
+    else
+        OffString_Change(n);
+}
+
 void MacrosPage::loadNames()
 {
     const SettingsAccess settings(m_store);
     for (int n = m_first; n < m_first + rowCount; ++n)
-        MacroName(n)->setText(settings.read(Keys::MacroName, n));
+        setText(&Row::name, n, settings.read(Keys::MacroName, n));
 }
 
 void MacrosPage::MacroName_Change(int n)
 {
-    const QString name = MacroName(n)->text();
+    const QString name = macroName(n);
     m_monitor.w.cmdMacro.at(std::size_t(n))->setText(name);
     SettingsAccess(m_store).save(Keys::MacroName, n, name);
 }
 
 void MacrosPage::OnString_Change(int n)
 {
-    SettingsAccess(m_store).save(Keys::OnString, n, OnString(n)->text());
+    SettingsAccess(m_store).save(Keys::OnString, n, onString(n));
 }
 
 void MacrosPage::OffString_Change(int n)
 {
-    SettingsAccess(m_store).save(Keys::OffString, n, OffString(n)->text());
+    SettingsAccess(m_store).save(Keys::OffString, n, offString(n));
 }

@@ -9,7 +9,12 @@ class frmMonitor;
 
 // One macro tab: sixteen rows of name, on string and off string, macros first+1 to
 // first+16. Each keystroke reaches the store; a name also relabels its macro button. The
-// string boxes are the holders of "OnString" and "OffString" for the load-all and save-all.
+// page holds "OnString" and "OffString" for the load-all and save-all.
+//
+// Its 48 boxes are made when the page is first shown or a box is first asked for: the page
+// is made hidden at every start, and the boxes are most of what the setup dialog costs.
+// Until then the page keeps their texts itself, and setting a text from code runs the same
+// change reaction a box would, only when the text changes.
 class MacrosPage : public QWidget
 {
     Q_OBJECT
@@ -22,26 +27,57 @@ public:
     int first() const { return m_first; }
     bool holds(int n) const { return n >= m_first && n < m_first + rowCount; }
 
-    // Macro n's boxes; n must be one of this page's.
-    QLineEdit *MacroName(int n) const { return m_names.at(row(n)); }
-    QLineEdit *OnString(int n) const { return m_onStrings.at(row(n)); }
-    QLineEdit *OffString(int n) const { return m_offStrings.at(row(n)); }
+    // Macro n's texts, and setting them as the user's typing would; n must be one of this
+    // page's.
+    QString macroName(int n) const { return text(&Row::name, n); }
+    QString onString(int n) const { return text(&Row::onString, n); }
+    QString offString(int n) const { return text(&Row::offString, n); }
+    void setOnString(int n, const QString &text) { setText(&Row::onString, n, text); }
+    void setOffString(int n, const QString &text) { setText(&Row::offString, n, text); }
 
-    // The name boxes from the stored names.
+    // Macro n's boxes, made with the rest of the page's at the first call.
+    QLineEdit *MacroName(int n) { return box(&Row::name, n); }
+    QLineEdit *OnString(int n) { return box(&Row::onString, n); }
+    QLineEdit *OffString(int n) { return box(&Row::offString, n); }
+
+    // The names from the stored names.
     void loadNames();
 
     void MacroName_Change(int n);
     void OnString_Change(int n);
     void OffString_Change(int n);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // One macro's row: its texts until the boxes are made, then its boxes.
+    struct Row
+    {
+        QString name;
+        QString onString;
+        QString offString;
+    };
+    struct Boxes
+    {
+        QLineEdit *name = nullptr;
+        QLineEdit *onString = nullptr;
+        QLineEdit *offString = nullptr;
+    };
+    using Field = QString Row::*;
+
     void build();
     std::size_t row(int n) const;
+    QLineEdit *boxOf(Field field, int n) const;
+    QLineEdit *box(Field field, int n);
+    QString text(Field field, int n) const;
+    void setText(Field field, int n, const QString &text);
+    void changed(Field field, int n);
 
     frmMonitor &m_monitor;
     SettingsStore &m_store;
     int m_first;
-    std::array<QLineEdit *, rowCount> m_names{};
-    std::array<QLineEdit *, rowCount> m_onStrings{};
-    std::array<QLineEdit *, rowCount> m_offStrings{};
+    bool m_built = false;
+    std::array<Row, rowCount> m_rows;
+    std::array<Boxes, rowCount> m_boxes;
 };

@@ -113,20 +113,20 @@ MacrosPage &frmSetup::macrosPage(int n) const
 
 QString frmSetup::onString(int n) const
 {
-    return macrosPage(n).OnString(n)->text();
+    return macrosPage(n).onString(n);
 }
 
 void frmSetup::setOnString(int n, const QString &text)
 {
-    macrosPage(n).OnString(n)->setText(text);
+    macrosPage(n).setOnString(n, text);
 }
 
 QString frmSetup::offString(int n) const
 {
-    return macrosPage(n).OffString(n)->text();
+    return macrosPage(n).offString(n);
 }
 
 void frmSetup::setOffString(int n, const QString &text)
 {
-    macrosPage(n).OffString(n)->setText(text);
+    macrosPage(n).setOffString(n, text);
 }

@@ -19,6 +19,11 @@ struct NamesFixture : SetupFixture
     {
         start();
         open();
+        // "Macros B" makes its boxes when the user first turns to it.
+        auto *tabs = field<QTabWidget>(u"SSTab1"_s);
+        const int first = tabs->currentIndex();
+        tabs->setCurrentIndex(4);
+        tabs->setCurrentIndex(first);
     }
     QLineEdit *box(const QString &name) const { return field<QLineEdit>(name); }
     QString macroCaption(int n) const { return window->w.cmdMacro[n]->text(); }
@@ -137,6 +142,7 @@ private Q_SLOTS:
         QCOMPARE(f.macroCaption(15), u"Macro16"_s);
         QVERIFY(f.closeDialog());
         f.open();
+        f.field<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(4);
         QCOMPARE(f.box(u"MacroName_16"_s)->text(), u"Fill"_s);
     }
 

@@ -35,15 +35,45 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.created, 1);
         QVERIFY(f.dialog());
         QVERIFY(!f.dialog()->isVisible());
+        // It holds every string; the boxes that show them are made when their tab shows.
+        QVERIFY(!f.field<QLineEdit>(u"OnString_0"_s));
+        for (int n = 0; n < 32; ++n) {
+            QCOMPARE(f.dialog()->onString(n), u"%1,"_s.arg(n, 2, 10, '0'_L1));
+            QCOMPARE(f.dialog()->offString(n), u"%1,"_s.arg(63 - n, 2, 10, '0'_L1));
+        }
+        // The load-all inside the dialog's load closed the port; the start opened it after.
+        QVERIFY(f.port.isOpen());
+        QVERIFY(f.window->poll().Timer1->isActive());
+
+        f.open(); // on "Macros A"
+        f.field<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(4);
         for (int n = 0; n < 32; ++n) {
             QCOMPARE(f.field<QLineEdit>(u"OnString_%1"_s.arg(n))->text(),
                      u"%1,"_s.arg(n, 2, 10, '0'_L1));
             QCOMPARE(f.field<QLineEdit>(u"OffString_%1"_s.arg(n))->text(),
                      u"%1,"_s.arg(63 - n, 2, 10, '0'_L1));
         }
-        // The load-all inside the dialog's load closed the port; the start opened it after.
-        QVERIFY(f.port.isOpen());
-        QVERIFY(f.window->poll().Timer1->isActive());
+    }
+
+    // Before its boxes are made, a macros page takes a string set from code as its box
+    // would: stored when it changes, and nothing stored when it does not.
+    void stringsSetBeforeTheBoxesAreMadeAreStoredOnChange()
+    {
+        SetupFixture f;
+        f.start();
+        f.store.clearLog();
+        f.dialog()->setOnString(20, u"05,07,"_s);
+        f.dialog()->setOffString(3, QString());
+        QCOMPARE(f.savedKeys(), QStringList{u"OnString20"_s});
+        QCOMPARE(f.store.saves().constLast().value, u"05,07,"_s);
+        f.store.clearLog();
+        f.dialog()->setOnString(20, u"05,07,"_s);
+        QVERIFY(f.store.saves().isEmpty());
+        QVERIFY(!f.field<QLineEdit>(u"OnString_20"_s));
+
+        f.open();
+        f.field<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(4);
+        QCOMPARE(f.field<QLineEdit>(u"OnString_20"_s)->text(), u"05,07,"_s);
     }
 
     void windowHasNoTitleNoParentAndFiveTabs()
