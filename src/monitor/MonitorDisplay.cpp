@@ -37,7 +37,8 @@ void frmMonitor::showStatusFrame(const QByteArray &frame)
     // bottom and left to right, extend it cheaply; any other order rebuilds it with each
     // one. So the needles come first, then the readouts below them, the relays, the lamps
     // beside them and the received string at the foot.
-    if (tick && tick->relays && tick->meters) {
+    const bool metersShown = tick && tick->relays && tick->meters;
+    if (metersShown) {
         for (int m = 0; m < tick->meters->metersDecoded; ++m)
             w.AGauge1[m]->setNeedleValue(tick->meters->needles[m]);
     }
@@ -47,7 +48,7 @@ void frmMonitor::showStatusFrame(const QByteArray &frame)
     if (tick)
         paintStatus(*tick);
     showText(w.Label2, StatusFrame::text(frame));
-    if (tick && tick->relays && tick->meters && tick->reachesOutputs) {
+    if (metersShown && tick->reachesOutputs) {
         for (const QByteArray &output : AnalogOutputs::sendingStep(m_output1, m_output2))
             m_port.write(output);
     }

@@ -13,9 +13,15 @@
 
 namespace {
 
-constexpr int nameWidth = 1100;   // twips
-constexpr int stringWidth = 2295; // twips
-constexpr int numberWidth = 330;  // twips
+constexpr int numberWidth = 330; // twips
+
+// Each field's box: its name, with the macro's number after an underscore, and its width.
+struct FieldBox
+{
+    const char *name;
+    int widthTwips;
+};
+constexpr FieldBox fieldBoxes[] = {{"MacroName", 1100}, {"OnString", 2295}, {"OffString", 2295}};
 
 QLineEdit *rowBox(const QString &name, int widthTwips, const QString &text)
 {
@@ -48,7 +54,7 @@ MacrosPage::MacrosPage(frmMonitor &monitor, SettingsStore &store, int first, QWi
     , m_first(first)
 {
     for (int r = 0; r < rowCount; ++r)
-        m_rows[std::size_t(r)].name = QStringLiteral("Macro%1").arg(m_first + r + 1);
+        m_texts[std::size_t(r)][Name] = QStringLiteral("Macro%1").arg(m_first + r + 1);
 }
 
 void MacrosPage::showEvent(QShowEvent *event)
@@ -71,24 +77,21 @@ void MacrosPage::build()
     grid->addWidget(heading(QStringLiteral("\"OFF\" String")), 0, 3);
     for (int r = 0; r < rowCount; ++r) {
         const int n = m_first + r;
-        const Row &texts = m_rows[std::size_t(r)];
-        Boxes &boxes = m_boxes[std::size_t(r)];
         auto *number = new QLabel(QStringLiteral("%1").arg(n + 1, 2, 10, QLatin1Char('0')));
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         number->setMinimumWidth(Twips::toPixels(numberWidth));
-        boxes.name = rowBox(QStringLiteral("MacroName_%1").arg(n), nameWidth, texts.name);
-        boxes.onString = rowBox(QStringLiteral("OnString_%1").arg(n), stringWidth, texts.onString);
-        boxes.offString =
-            rowBox(QStringLiteral("OffString_%1").arg(n), stringWidth, texts.offString);
-        number->setBuddy(boxes.name);
         grid->addWidget(number, r + 1, 0);
-        grid->addWidget(boxes.name, r + 1, 1);
-        grid->addWidget(boxes.onString, r + 1, 2);
-        grid->addWidget(boxes.offString, r + 1, 3);
-        // After the texts are in: making a box changes nothing.
-        connect(boxes.name, &QLineEdit::textChanged, this, [this, n] { MacroName_Change(n); });
-        connect(boxes.onString, &QLineEdit::textChanged, this, [this, n] { OnString_Change(n); });
-        connect(boxes.offString, &QLineEdit::textChanged, this, [this, n] { OffString_Change(n); });
+        for (int field = Name; field < fieldCount; ++field) {
+            const FieldBox &kind = fieldBoxes[field];
+            QLineEdit *box = rowBox(QStringLiteral("%1_%2").arg(QLatin1String(kind.name)).arg(n),
+                                    kind.widthTwips, m_texts[std::size_t(r)][field]);
+            m_boxes[std::size_t(r)][field] = box;
+            grid->addWidget(box, r + 1, field + 1);
+            // After the text is in: making a box changes nothing.
+            connect(box, &QLineEdit::textChanged, this,
+                    [this, field, n] { changed(Field(field), n); });
+        }
+        number->setBuddy(m_boxes[std::size_t(r)][Name]);
     }
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(2, 3);
@@ -112,32 +115,24 @@ std::size_t MacrosPage::row(int n) const
     return std::size_t(n - m_first);
 }
 
-QLineEdit *MacrosPage::boxOf(Field field, int n) const
-{
-    const Boxes &boxes = m_boxes[row(n)];
-    if (field == &Row::name)
-        return boxes.name;
-    return field == &Row::onString ? boxes.onString : boxes.offString;
-}
-
 QLineEdit *MacrosPage::box(Field field, int n)
 {
     build();
-    return boxOf(field, n);
+    return m_boxes[row(n)][field];
 }
 
 QString MacrosPage::text(Field field, int n) const
 {
-    return m_built ? boxOf(field, n)->text() : m_rows[row(n)].*field;
+    return m_built ? m_boxes[row(n)][field]->text() : m_texts[row(n)][field];
 }
 
 void MacrosPage::setText(Field field, int n, const QString &text)
 {
     if (m_built) {
-        boxOf(field, n)->setText(text); // its change reaction runs if the text changes
+        m_boxes[row(n)][field]->setText(text); // its change reaction runs if the text changes
         return;
     }
-    QString &kept = m_rows[row(n)].*field;
+    QString &kept = m_texts[row(n)][field];
     if (kept == text)
         return;
     kept = text;
@@ -146,19 +141,16 @@ void MacrosPage::setText(Field field, int n, const QString &text)
 
 void MacrosPage::changed(Field field, int n)
 {
-    if (field == &Row::name)
-        MacroName_Change(n);
-    else if (field == &Row::onString)
-        OnString_Change(n);
-    else
-        OffString_Change(n);
+    static constexpr void (MacrosPage::*reactions[fieldCount])(int) = {
+        &MacrosPage::MacroName_Change, &MacrosPage::OnString_Change, &MacrosPage::OffString_Change};
+    (this->*reactions[field])(n);
 }
 
 void MacrosPage::loadNames()
 {
     const SettingsAccess settings(m_store);
     for (int n = m_first; n < m_first + rowCount; ++n)
-        setText(&Row::name, n, settings.read(Keys::MacroName, n));
+        setText(Name, n, settings.read(Keys::MacroName, n));
 }
 
 void MacrosPage::MacroName_Change(int n)

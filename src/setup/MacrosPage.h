@@ -29,16 +29,16 @@ public:
 
     // Macro n's texts, and setting them as the user's typing would; n must be one of this
     // page's.
-    QString macroName(int n) const { return text(&Row::name, n); }
-    QString onString(int n) const { return text(&Row::onString, n); }
-    QString offString(int n) const { return text(&Row::offString, n); }
-    void setOnString(int n, const QString &text) { setText(&Row::onString, n, text); }
-    void setOffString(int n, const QString &text) { setText(&Row::offString, n, text); }
+    QString macroName(int n) const { return text(Name, n); }
+    QString onString(int n) const { return text(On, n); }
+    QString offString(int n) const { return text(Off, n); }
+    void setOnString(int n, const QString &text) { setText(On, n, text); }
+    void setOffString(int n, const QString &text) { setText(Off, n, text); }
 
     // Macro n's boxes, made with the rest of the page's at the first call.
-    QLineEdit *MacroName(int n) { return box(&Row::name, n); }
-    QLineEdit *OnString(int n) { return box(&Row::onString, n); }
-    QLineEdit *OffString(int n) { return box(&Row::offString, n); }
+    QLineEdit *MacroName(int n) { return box(Name, n); }
+    QLineEdit *OnString(int n) { return box(On, n); }
+    QLineEdit *OffString(int n) { return box(Off, n); }
 
     // The names from the stored names.
     void loadNames();
@@ -51,24 +51,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // One macro's row: its texts until the boxes are made, then its boxes.
-    struct Row
-    {
-        QString name;
-        QString onString;
-        QString offString;
-    };
-    struct Boxes
-    {
-        QLineEdit *name = nullptr;
-        QLineEdit *onString = nullptr;
-        QLineEdit *offString = nullptr;
-    };
-    using Field = QString Row::*;
+    // A macro's three fields, in the order of its row. Each keeps its text until the boxes
+    // are made, then its box.
+    enum Field { Name, On, Off, fieldCount };
 
     void build();
     std::size_t row(int n) const;
-    QLineEdit *boxOf(Field field, int n) const;
     QLineEdit *box(Field field, int n);
     QString text(Field field, int n) const;
     void setText(Field field, int n, const QString &text);
@@ -78,6 +66,6 @@ private:
     SettingsStore &m_store;
     int m_first;
     bool m_built = false;
-    std::array<Row, rowCount> m_rows;
-    std::array<Boxes, rowCount> m_boxes;
+    std::array<std::array<QString, fieldCount>, rowCount> m_texts;
+    std::array<std::array<QLineEdit *, fieldCount>, rowCount> m_boxes{};
 };
