@@ -4,6 +4,7 @@
 #include "LampLabel.h"
 #include "LinkLamp.h"
 #include "MonitorAccessibility.h"
+#include "ScreenReader.h"
 #include "SerialPort.h"
 #include "StatusDecoders.h"
 #include "StatusFrame.h"
@@ -78,7 +79,19 @@ void frmMonitor::paintStatus(const StatusDecoders::TickDisplay &tick)
     for (int row = 0; row < lampRows; ++row)
         for (const int k : {row, row + lampRows})
             w.LblStatus[k]->setBackColor(tick.inputs.lamps[k] ? on : off);
-    // What a screen reader announces follows the colours, and changes only with them.
+    // What a screen reader announces follows the colours, and changes only with them; while
+    // none listens, the states are kept for one that starts.
+    if (!m_shownLights)
+        m_shownLights.emplace();
+    m_shownLights->inputs = tick.inputs;
     if (tick.relays)
-        MonitorAccessibility::describeLights(w, tick);
+        m_shownLights->relays = tick.relays;
+    if (ScreenReader::listening())
+        MonitorAccessibility::describeLights(w, *m_shownLights);
+}
+
+void frmMonitor::describeShownLights()
+{
+    if (m_shownLights)
+        MonitorAccessibility::describeLights(w, *m_shownLights);
 }

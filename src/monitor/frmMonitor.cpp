@@ -9,6 +9,7 @@
 #include "MessageBox.h"
 #include "MonitorDialogs.h"
 #include "NumberText.h"
+#include "ScreenReader.h"
 #include "SerialPort.h"
 #include "SettingsKeys.h"
 #include "StatusFrame.h"
@@ -68,6 +69,7 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     m_poll = new StatusPoll(m_port, *this, this);
     connect(m_poll, &StatusPoll::linkChanged, this, &frmMonitor::showLinkState);
     connectControls();
+    ScreenReader::whenListening(this, [this] { describeShownLights(); });
 
     setFixedWidth(Twips::toPixels(MonitorLayout::clientWidth));
     setOuterHeight(MonitorLayout::normalHeight);

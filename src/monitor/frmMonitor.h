@@ -139,6 +139,7 @@ private:
     void analogOutChange(AnalogOutputs::Output &output);
     StatusDecoders::TickDisplay decodeTick(const QByteArray &frame) const;
     void paintStatus(const StatusDecoders::TickDisplay &tick);
+    void describeShownLights();
     void buildMenus();
     bool openPortAtStart();
     void changeView(int outerHeightTwips);
@@ -166,4 +167,7 @@ private:
     AnalogOutputs::Output m_output2{2};
     bool m_unloaded = false;
     bool m_applyingStoredOutput = false;
+    // The lights as frames last painted them: inputs from the last frame, relays from the
+    // last frame whose banks decoded. Empty until a frame is shown.
+    std::optional<StatusDecoders::TickDisplay> m_shownLights;
 };

@@ -1,6 +1,7 @@
 #include "AGauge.h"
 
 #include "OwnPainting.h"
+#include "ScreenReader.h"
 #include "Twips.h"
 
 #include <QEvent>
@@ -153,6 +154,7 @@ AGauge::AGauge(QWidget *parent)
     m_annulars[2].color = 0x00008000u;
     m_annulars[3].color = 0x0000FFFFu;
     m_annulars[4].color = 0x000000FFu;
+    ScreenReader::whenListening(this, [this] { describeNow(); });
     describe();
 }
 
@@ -373,16 +375,33 @@ void AGauge::dialChanged()
     update();
 }
 
-void AGauge::describe()
+QString AGauge::reading() const
 {
     const QString value = std::isnan(m_needleValue) ? tr("no reading") : numberText(m_needleValue);
-    const QString text = m_caption.isEmpty() ? value : m_caption + QStringLiteral(": ") + value;
+    return m_caption.isEmpty() ? value : m_caption + QStringLiteral(": ") + value;
+}
+
+void AGauge::describe()
+{
+    m_describedStale = true;
+    if (ScreenReader::listening())
+        describeNow();
+}
+
+void AGauge::describeNow()
+{
+    if (!m_describedStale)
+        return;
+    m_describedStale = false;
+    const QString text = reading();
     setToolTip(text);
     setAccessibleName(text);
 }
 
 bool AGauge::event(QEvent *event)
 {
+    if (event->type() == QEvent::ToolTip)
+        describeNow();
     const bool handled = QWidget::event(event);
     // The dial covers every pixel of the gauge (see renderDial).
     OwnPainting::keepOpaque(*this, *event);

@@ -91,6 +91,10 @@ public:
     double needleValue() const { return m_needleValue; }
     void setNeedleValue(double value);
 
+    // The caption and the needle's value as a person reads them: the gauge's tooltip and,
+    // for assistive technology, its name.
+    QString reading() const;
+
     // Where `value` lies on the dial, in widget coordinates: `radius` 0 is the needle's
     // pivot, 1 the middle of the annulars' ring. Not clamped to the scale, so points just
     // beyond either end can be named too.
@@ -134,7 +138,11 @@ private:
     bool setAnnularBound(double Annular::*bound, double value);
 
     void dialChanged();
+    // The tooltip and accessible name follow the reading at once while a screen reader
+    // listens; otherwise they are brought up to date when a tooltip is asked for or a reader
+    // starts to listen (ScreenReader.h).
     void describe();
+    void describeNow();
     void renderDial(qreal pixelRatio);
     void drawDial(QPainter &painter) const;
     void drawAnnulars(QPainter &painter) const;
@@ -151,6 +159,7 @@ private:
     std::array<int, tickSetCount> m_minorTickCounts{4, 4};
     int m_currentTickSet = 0;
     double m_needleValue = 0.0;
+    bool m_describedStale = true;
 
     enum class StillLayer { StartMark, EndMark, HubFace, Pivot };
     StillLayers m_stillLayers;

@@ -6,11 +6,14 @@
 #include "LinkLamp.h"
 #include "MonitorAccessibility.h"
 #include "MonitorFixture.h"
+#include "ScreenReader.h"
 #include "TestMain.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QSlider>
 
 using namespace Qt::StringLiterals;
@@ -121,6 +124,44 @@ private Q_SLOTS:
         QVERIFY(!MonitorAccessibility::describeLight(window.w.cmdRelay[4][1], true));
         QVERIFY(MonitorAccessibility::describeLight(window.w.cmdRelay[4][1], false));
         QCOMPARE(description(window.w.cmdRelay[4][1]), u"off"_s);
+    }
+
+    // Frames shown while no screen reader listens describe nothing (each description is an
+    // accessibility event); a reader that starts is told the lights as they show, and then
+    // each change as it comes.
+    void framesAreDescribedToAReaderThatListens()
+    {
+        MonitorFixture f;
+        frmMonitor &window = f.load();
+        window.poll().Timer1->stop();
+        const auto show = [&](const QByteArray &frame) {
+            f.port.receive(frame);
+            window.poll().Timer1_Timer();
+        };
+        FrameBuilder b;
+        b.banks[0] = "001";
+        b.inputs = "002";
+        show(b.frame());
+        QVERIFY(!ScreenReader::listening());
+        QCOMPARE(description(window.w.cmdRelay[0][0]), QString());
+
+        QAccessible::setActive(true);
+        const auto quiet = qScopeGuard([] { QAccessible::setActive(false); });
+        QCOMPARE(description(window.w.cmdRelay[0][0]), u"on"_s);
+        QCOMPARE(description(window.w.cmdRelay[0][1]), u"off"_s);
+        QCOMPARE(description(window.w.LblStatus[1]), u"on"_s);
+
+        b.banks[0] = "002";
+        show(b.frame());
+        QCOMPARE(description(window.w.cmdRelay[0][0]), u"off"_s);
+        QCOMPARE(description(window.w.cmdRelay[0][1]), u"on"_s);
+
+        // Inputs that do not read put every lamp out and leave the relays as they were.
+        b.inputs = "x02";
+        b.banks[0] = "000";
+        show(b.frame());
+        QCOMPARE(description(window.w.LblStatus[1]), u"off"_s);
+        QCOMPARE(description(window.w.cmdRelay[0][1]), u"on"_s);
     }
 
     // The lamps beside "Connect" are named by it and described by the link's state, the

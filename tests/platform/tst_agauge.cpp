@@ -1,8 +1,12 @@
 #include "AGauge.h"
+#include "ScreenReader.h"
 #include "TestMain.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QImage>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -529,14 +533,32 @@ void TestAGauge::describesCaptionAndValue()
     AGauge gauge;
     gauge.setCaption(QStringLiteral("Amps AC"));
     gauge.setNeedleValue(2.5);
-    QVERIFY(gauge.accessibleName().contains(QStringLiteral("Amps AC")));
-    QVERIFY(gauge.accessibleName().contains(QStringLiteral("2.5")));
-    QCOMPARE(gauge.toolTip(), gauge.accessibleName());
+    QVERIFY(gauge.reading().contains(QStringLiteral("Amps AC")));
+    QVERIFY(gauge.reading().contains(QStringLiteral("2.5")));
 
+    // With no screen reader listening, the name waits for one; a tooltip asked for shows
+    // the reading of the moment.
+    QVERIFY(!ScreenReader::listening());
+    QCOMPARE(gauge.accessibleName(), QString());
+    QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), QPoint(5, 5));
+    QCoreApplication::sendEvent(&gauge, &ask);
+    QCOMPARE(gauge.toolTip(), gauge.reading());
     gauge.setNeedleValue(notANumber);
+    QCoreApplication::sendEvent(&gauge, &ask);
     QVERIFY(gauge.toolTip().contains(QStringLiteral("Amps AC")));
     QVERIFY(!gauge.toolTip().contains(QStringLiteral("2.5")));
     QVERIFY(!gauge.toolTip().contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+
+    // A reader that starts is told the reading, and then every new one as it comes.
+    gauge.setNeedleValue(1.25);
+    QAccessible::setActive(true);
+    const auto quiet = qScopeGuard([] { QAccessible::setActive(false); });
+    QCOMPARE(gauge.accessibleName(), gauge.reading());
+    QVERIFY(gauge.accessibleName().contains(QStringLiteral("1.25")));
+    gauge.setNeedleValue(3.0);
+    QCOMPARE(gauge.accessibleName(), gauge.reading());
+    QCOMPARE(gauge.toolTip(), gauge.reading());
+    QVERIFY(!gauge.accessibleName().contains(QStringLiteral("1.25")));
 }
 
 void TestAGauge::scaleFraction_data()
