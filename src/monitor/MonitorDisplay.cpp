@@ -36,8 +36,12 @@ void frmMonitor::showStatusFrame(const QByteArray &frame)
     //
     // The window gathers what changed into one region. Changes that come row by row, top to
     // bottom and left to right, extend it cheaply; any other order rebuilds it with each
-    // one. So the needles come first, then the readouts below them, the relays, the lamps
-    // beside them and the received string at the foot.
+    // one. So the needles come first, then the readouts below them and the lamps. The relay
+    // buttons beside the lamps stand in rows of another height: gathered with the lamps,
+    // every lamp would rebuild the region, twice (to paint, and to show what was painted),
+    // which costs far more than a second repaint. So the window paints what is marked so far
+    // at once, and the relays and the received string at the foot with its next repaint,
+    // in the same pass of the event loop.
     const bool metersShown = tick && tick->relays && tick->meters;
     if (metersShown) {
         for (int m = 0; m < tick->meters->metersDecoded; ++m)
@@ -46,8 +50,14 @@ void frmMonitor::showStatusFrame(const QByteArray &frame)
     showText(w.LabelFreq, StatusFrame::frequencyText(frame));
     if (fahrenheit)
         showText(w.LabelTemp, StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
-    if (tick)
-        paintStatus(*tick);
+    if (tick) {
+        // Repainting one widget now paints everything marked in its window.
+        if (QWidget *changedLamp = paintLamps(tick->inputs))
+            changedLamp->repaint();
+        if (tick->relays)
+            paintRelays(*tick->relays);
+        describeLights(*tick);
+    }
     showText(w.Label2, StatusFrame::text(frame));
     if (metersShown && tick->reachesOutputs) {
         for (const QByteArray &output : AnalogOutputs::sendingStep(m_output1, m_output2))
@@ -66,19 +76,34 @@ StatusDecoders::TickDisplay frmMonitor::decodeTick(const QByteArray &frame) cons
     return StatusDecoders::decodeTick(frame, scaleMaxima, multipliers);
 }
 
-void frmMonitor::paintStatus(const StatusDecoders::TickDisplay &tick)
+QWidget *frmMonitor::paintLamps(const StatusDecoders::InputDisplay &inputs)
 {
     const quint32 on = onColor(), off = offColor();
-    if (tick.relays) {
-        for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
-            for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
-                w.cmdRelay[bank][position]->setBackColor(tick.relays->banks[bank][position] ? on
-                                                                                            : off);
-    }
+    LampLabel *changed = nullptr;
     constexpr int lampRows = StatusDecoders::inputCount / 2; // two columns: 1-4 and 5-8
-    for (int row = 0; row < lampRows; ++row)
-        for (const int k : {row, row + lampRows})
-            w.LblStatus[k]->setBackColor(tick.inputs.lamps[k] ? on : off);
+    for (int row = 0; row < lampRows; ++row) {
+        for (const int k : {row, row + lampRows}) {
+            LampLabel *lamp = w.LblStatus[k];
+            const quint32 color = inputs.lamps[k] ? on : off;
+            if (lamp->backColor() != color) {
+                lamp->setBackColor(color);
+                changed = lamp;
+            }
+        }
+    }
+    return changed;
+}
+
+void frmMonitor::paintRelays(const StatusDecoders::RelayDisplay &relays)
+{
+    const quint32 on = onColor(), off = offColor();
+    for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
+        for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
+            w.cmdRelay[bank][position]->setBackColor(relays.banks[bank][position] ? on : off);
+}
+
+void frmMonitor::describeLights(const StatusDecoders::TickDisplay &tick)
+{
     // What a screen reader announces follows the colours, and changes only with them; while
     // none listens, the states are kept for one that starts.
     if (!m_shownLights)

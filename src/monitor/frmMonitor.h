@@ -138,7 +138,11 @@ private:
     void connectControls();
     void analogOutChange(AnalogOutputs::Output &output);
     StatusDecoders::TickDisplay decodeTick(const QByteArray &frame) const;
-    void paintStatus(const StatusDecoders::TickDisplay &tick);
+    // Give the lamps and relay buttons the frame's colours; paintLamps returns a lamp whose
+    // colour changed, or null.
+    QWidget *paintLamps(const StatusDecoders::InputDisplay &inputs);
+    void paintRelays(const StatusDecoders::RelayDisplay &relays);
+    void describeLights(const StatusDecoders::TickDisplay &tick);
     void describeShownLights();
     void buildMenus();
     bool openPortAtStart();
