@@ -117,7 +117,9 @@ def instructions(subject, args, env, work, changing):
     pass with the link up. The profile is kept in --keep, when given."""
     config = subject.config(work / f"{subject.name}-callgrind-{int(changing)}")
     board = Board(args.board, config, changing)
-    out = (Path(args.keep) if args.keep else work) / f"{subject.name}-{int(changing)}.callgrind"
+    folder = Path(args.keep) if args.keep else work
+    folder.mkdir(parents=True, exist_ok=True)  # callgrind writes nothing into a missing one
+    out = folder / f"{subject.name}-{int(changing)}.callgrind"
     prefix = ["valgrind", "--tool=callgrind", "--instr-atstart=no",
               f"--callgrind-out-file={out}"]
     proc = start(subject, board, config, env, prefix)
