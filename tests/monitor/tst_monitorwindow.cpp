@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -153,6 +154,23 @@ private Q_SLOTS:
         QVERIFY(w.poll().Timer1->isActive());
         w.mnuNorm->trigger();
         QCOMPARE(w.outerHeight(), 5240);
+    }
+
+    // The received string shown by the Diagnostic view can be selected with the mouse, as
+    // soon as that view shows it.
+    void receivedStringSelectableInView()
+    {
+        MonitorFixture f;
+        frmMonitor &w = f.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.mnuDiag->trigger();
+        QLabel *received = f.child<QLabel>(u"Label2"_s);
+        received->setText(u"001,002,003"_s);
+        QTRY_VERIFY(received->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+        QTest::mouseDClick(received, Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(received->hasSelectedText());
+        QVERIFY(u"001,002,003"_s.contains(received->selectedText()));
     }
 
     void savedDiagnosticHeightStartsThere()
