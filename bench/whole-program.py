@@ -15,8 +15,10 @@ run and the program on it, and prints:
                           tick that decodes the first reply
 
 Every figure comes with the bare window's (bench/bare_window: the panel's size and poll
-timer, writing the same request) and, with --baseline, with an older build's, measured in
-the same run, interleaved where order matters. Run from anywhere:
+timer, writing the same request), the same window's showing one line of text (bare+text:
+it starts the font system, as any window with text must), and, with --baseline, an older
+build's, measured in the same run, interleaved where order matters. Ratios are to the bare
+window, and to bare+text. Run from anywhere:
 
   bench/whole-program.py --build build [--baseline /tmp/before/tarnwick]
 """
@@ -42,15 +44,17 @@ class Subject:
     """A program to measure: the panel (given a fresh settings store polling COM1 at the
     interval) or the bare window (given the board's link)."""
 
-    def __init__(self, name, exe, bare, interval):
+    def __init__(self, name, exe, bare, interval, text=False):
         self.name, self.exe, self.bare, self.interval = name, Path(exe), bare, interval
+        self.text = text
 
     def config(self, folder):
         return write_settings(folder, **{"Meter-ComPort": 1, "Meter_Response": self.interval})
 
     def argv(self, board):
         if self.bare:
-            return [str(self.exe), "--port", board.link, "--interval", str(self.interval)]
+            return [str(self.exe), "--port", board.link, "--interval", str(self.interval)] + \
+                (["--text"] if self.text else [])
         return [str(self.exe)]
 
 
@@ -211,7 +215,8 @@ def main():
     args.board = build / "tools/board-sim/tarnwick-board"
     skip = set(filter(None, args.skip.split(",")))
 
-    subjects = [Subject("bare", build / "bench/bare_window", True, args.interval)]
+    subjects = [Subject("bare", build / "bench/bare_window", True, args.interval),
+                Subject("bare+text", build / "bench/bare_window", True, args.interval, True)]
     if args.baseline:
         subjects.append(Subject("before", args.baseline, False, args.interval))
     subjects.append(Subject("tarnwick", build / "src/app/tarnwick", False, args.interval))
@@ -255,7 +260,7 @@ def main():
 
 def report(subjects, rows, args):
     names = [s.name for s in subjects]
-    bare = rows["bare"]
+    bare, with_text = rows["bare"], rows["bare+text"]
 
     def line(label, key, fmt, ratio=False):
         cells = []
@@ -265,8 +270,11 @@ def report(subjects, rows, args):
                 cells.append("-")
                 continue
             text = fmt.format(value)
-            if ratio and name != "bare" and key(bare):
-                text += f" ({value / key(bare):.2f}x)"
+            if ratio and not name.startswith("bare") and key(bare):
+                text += f" ({value / key(bare):.2f}x"
+                if key(with_text):
+                    text += f"; {value / key(with_text):.2f}x of bare+text"
+                text += ")"
             cells.append(text)
         print(f"| {label} | " + " | ".join(cells) + " |")
 
