@@ -20,7 +20,7 @@
 #include "RecordMenu.h"
 #include "Recorder.h"
 #include "TrendHistory.h"
-#include "TrendWindow.h"
+#include "TrendWindowLoader.h"
 #include "frmMonitor.h"
 
 #include <QAction>
@@ -69,11 +69,12 @@ int main(int argc, char *argv[])
     frmMonitor monitor({store, port, messages, &help, &dialogs});
     // From the first frame on, so the trend window shows what came before it was opened.
     TrendHistory history(monitor);
-    std::unique_ptr<TrendWindow> trends; // made when first asked for
+    TrendWindowLoader trends; // the window is made when first asked for
     QObject::connect(monitor.mnuTrends, &QAction::triggered, &monitor, [&] {
-        if (!trends)
-            trends = std::make_unique<TrendWindow>(history, monitor);
-        trends->showAndRaise();
+        QString problem;
+        if (!trends.open(history, monitor, &problem))
+            messages.showMessage(&monitor, QStringLiteral("Tarnwick"),
+                                 QStringLiteral("The trend window cannot be opened."), problem);
     });
     // A logout or kill ends the panel as "Exit" does: settings saved, port released.
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
