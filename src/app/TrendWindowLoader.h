@@ -10,7 +10,7 @@
 class QWidget;
 
 // Opens the trend window from its module, loaded when the window is first asked for: a panel
-// whose trends are never looked at never loads Qt Charts and OpenGL (about 1.2 MiB resident).
+// whose trends are never looked at never loads Qt Charts and OpenGL (1.1 MiB resident).
 class TrendWindowLoader
 {
 public:
