@@ -18,14 +18,13 @@ QStringList TrendWindowLoader::defaultPlaces()
     // place both under any prefix.
     const QDir programFolder(QCoreApplication::applicationDirPath());
     return {programFolder.filePath(moduleFile),
-            QDir::cleanPath(programFolder.filePath(QStringLiteral(TARNWICK_MODULE_DIR "/") +
-                                                   moduleFile))};
+            QDir::cleanPath(
+                programFolder.filePath(QStringLiteral(TARNWICK_MODULE_DIR "/") + moduleFile))};
 }
 
 TrendWindowLoader::TrendWindowLoader(QStringList places)
     : m_places(std::move(places))
-{
-}
+{}
 
 // The window goes first; the module stays loaded to the end, as its code may still run
 // while the program ends.

@@ -4,8 +4,7 @@
 
 #include <type_traits>
 
-extern "C" Q_DECL_EXPORT QWidget *tarnwickMakeTrendWindow(TrendHistory &history,
-                                                           frmMonitor &window)
+extern "C" Q_DECL_EXPORT QWidget *tarnwickMakeTrendWindow(TrendHistory &history, frmMonitor &window)
 {
     return new TrendWindow(history, window);
 }

@@ -22,8 +22,7 @@ QStringList run(const QString &program, const QStringList &arguments)
     process.start(program, arguments);
     if (!process.waitForFinished(30000))
         return {};
-    return QString::fromLocal8Bit(process.readAllStandardOutput() +
-                                  process.readAllStandardError())
+    return QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError())
         .split(u'\n', Qt::SkipEmptyParts);
 }
 
@@ -39,7 +38,8 @@ private Q_SLOTS:
         MonitorFixture f;
         frmMonitor &monitor = f.load();
         TrendHistory history(monitor);
-        TrendWindowLoader loader({u"/nonexistent/tarnwick-trends.so"_s, QStringLiteral(TARNWICK_TRENDS_MODULE)});
+        TrendWindowLoader loader(
+            {u"/nonexistent/tarnwick-trends.so"_s, QStringLiteral(TARNWICK_TRENDS_MODULE)});
         QString problem;
         QVERIFY2(loader.open(history, monitor, &problem), qPrintable(problem));
         QWidget *window = loader.window();
@@ -81,7 +81,8 @@ private Q_SLOTS:
     void theProgramExportsWhatTheModuleTakes()
     {
         QSet<QString> wanted;
-        for (const QString &line : run(u"ldd"_s, {u"-r"_s, QStringLiteral(TARNWICK_TRENDS_MODULE)})) {
+        for (const QString &line :
+             run(u"ldd"_s, {u"-r"_s, QStringLiteral(TARNWICK_TRENDS_MODULE)})) {
             static const QString mark = u"undefined symbol: "_s;
             if (const qsizetype at = line.indexOf(mark); at >= 0)
                 wanted.insert(line.mid(at + mark.size()).section(u'\t', 0, 0).trimmed());
@@ -92,7 +93,8 @@ private Q_SLOTS:
             exported.insert(line.section(u' ', 2, 2));
         QVERIFY(!exported.isEmpty());
         wanted.subtract(exported);
-        QVERIFY2(wanted.isEmpty(), qPrintable(QStringList(wanted.cbegin(), wanted.cend()).join(u", ")));
+        QVERIFY2(wanted.isEmpty(),
+                 qPrintable(QStringList(wanted.cbegin(), wanted.cend()).join(u", ")));
     }
 };
 

@@ -13,8 +13,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QScopeGuard>
-#include <QTimer>
 #include <QSlider>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
