@@ -112,7 +112,7 @@ void frmMonitor::describeLights(const StatusDecoders::TickDisplay &tick)
     if (tick.relays)
         m_shownLights->relays = tick.relays;
     if (ScreenReader::listening())
-        MonitorAccessibility::describeLights(w, *m_shownLights);
+        describeShownLights();
 }
 
 void frmMonitor::describeShownLights()

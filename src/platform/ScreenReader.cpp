@@ -45,6 +45,8 @@ private:
 
     void remove(QObject *owner)
     {
+        // A widget says it is destroyed while pointers to it still hold it, a plain object
+        // after they are cleared: either way its entry goes, with any left by others.
         std::erase_if(m_owners, [owner](const Owner &o) { return o.object == owner || !o.object; });
     }
 
