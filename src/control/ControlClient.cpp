@@ -4,12 +4,12 @@
 #include "ControlReplies.h"
 #include "ControlRequest.h"
 
-#include <QLocalSocket>
+#include "UnixConnection.h"
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
 
-ControlClient::ControlClient(QLocalSocket *socket, ControlCore &core, int idleTimeoutMs,
+ControlClient::ControlClient(UnixConnection *socket, ControlCore &core, int idleTimeoutMs,
                              QObject *parent)
     : QObject(parent)
     , m_socket(socket)
@@ -18,21 +18,21 @@ ControlClient::ControlClient(QLocalSocket *socket, ControlCore &core, int idleTi
 {
     setObjectName(QStringLiteral("controlClient"));
     socket->setParent(this);
-    // Qt stops taking bytes from the system once a line's worth waits unread, so a flood
-    // costs the panel no memory.
+    // The connection stops taking bytes from the system once a line's worth waits unread, so
+    // a flood costs the panel no memory.
     socket->setReadBufferSize(maxLineLength + 2);
     m_idle->setSingleShot(true);
     m_idle->setInterval(idleTimeoutMs);
     connect(m_idle, &QTimer::timeout, this, &ControlClient::idleTimeout);
-    connect(socket, &QLocalSocket::readyRead, this, &ControlClient::readLines);
-    connect(socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
+    connect(socket, &UnixConnection::readyRead, this, &ControlClient::readLines);
+    connect(socket, &UnixConnection::disconnected, this, &QObject::deleteLater);
     m_idle->start();
     readLines(); // what arrived with the connection
 }
 
 void ControlClient::send(const QByteArray &line)
 {
-    if (m_closing || m_socket->state() != QLocalSocket::ConnectedState)
+    if (m_closing || m_socket->state() != UnixConnection::State::Connected)
         return;
     m_socket->write(line);
     if (m_socket->bytesToWrite() > maxUnreadBytes) {

@@ -4,7 +4,7 @@
 #include <QObject>
 
 class ControlCore;
-class QLocalSocket;
+class UnixConnection;
 class QTimer;
 
 // One connection to the control socket: reads its request lines one at a time, hands each
@@ -21,7 +21,7 @@ public:
     static constexpr qint64 maxUnreadBytes = 1024 * 1024;
 
     // Takes ownership of the socket.
-    ControlClient(QLocalSocket *socket, ControlCore &core, int idleTimeoutMs,
+    ControlClient(UnixConnection *socket, ControlCore &core, int idleTimeoutMs,
                   QObject *parent = nullptr);
 
     // Asked for frame events with "watch".
@@ -37,7 +37,7 @@ private:
     void answer(const QJsonObject &reply);
     void idleTimeout();
 
-    QLocalSocket *m_socket;
+    UnixConnection *m_socket;
     ControlCore &m_core;
     QTimer *m_idle;
     bool m_watching = false;

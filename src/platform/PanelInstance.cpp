@@ -2,16 +2,11 @@
 
 #include "PanelSocket.h"
 #include "StaleLock.h"
+#include "UnixRequest.h"
+#include "UnixServer.h"
 
 #include <QDir>
-#include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -62,15 +57,9 @@ PanelInstance::Claim PanelInstance::claim()
     if (m_lock->error() != QLockFile::LockFailedError)
         return Claim::Failed;
 
-    QLocalSocket other;
-    other.connectToServer(socketPath());
-    if (!other.waitForConnected(answerPatienceMs))
-        return Claim::OtherUnreachable;
-    other.write(raiseRequest);
-    other.flush();
-    while (!other.canReadLine() && other.waitForReadyRead(answerPatienceMs)) {
-    }
-    return other.readLine() == raiseReply ? Claim::OtherRaised : Claim::OtherUnreachable;
+    const std::optional<QByteArray> reply =
+        UnixRequest::firstLine(socketPath(), raiseRequest, answerPatienceMs);
+    return reply == raiseReply ? Claim::OtherRaised : Claim::OtherUnreachable;
 }
 
 void PanelInstance::listen()
@@ -78,18 +67,12 @@ void PanelInstance::listen()
     const QString path = socketPath();
     if (path.isEmpty())
         return;
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // We hold the lock, so a socket file at this path is left from a panel that died.
-    QLocalServer::removeServer(path);
+    m_server = new UnixServer(this);
+    // We hold the lock, so a socket file at this path is left from a panel that died; the
+    // server replaces it.
     if (!m_server->listen(path)) {
         qWarning("cannot listen on %s: %s", qPrintable(path), qPrintable(m_server->errorString()));
         delete m_server;
         m_server = nullptr;
-        return;
     }
-#ifdef Q_OS_UNIX
-    // Qt leaves the socket 0700; read and write are all it needs. The folder is 0700 too.
-    ::chmod(QFile::encodeName(path).constData(), 0600);
-#endif
 }
