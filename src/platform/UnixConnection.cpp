@@ -179,8 +179,6 @@ void UnixConnection::disconnectFromServer()
 
 void UnixConnection::abort()
 {
-    m_writeBuffer.clear();
-    m_writeHead = 0;
     closeSocket();
 }
 
@@ -189,10 +187,17 @@ void UnixConnection::closeSocket()
     if (m_state == State::Unconnected)
         return;
     m_state = State::Unconnected;
+    m_writeBuffer.clear(); // nothing more can go out
+    m_writeHead = 0;
     m_readable->setEnabled(false);
     m_writable->setEnabled(false);
     ::close(m_socket);
     m_socket = -1;
+    Q_EMIT disconnected(); // what was read and not yet taken can still be read
+}
+
+void UnixConnection::close()
+{
+    abort();
     QIODevice::close();
-    Q_EMIT disconnected();
 }

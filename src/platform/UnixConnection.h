@@ -11,7 +11,8 @@ class QSocketNotifier;
 //
 // Reading is bounded by setReadBufferSize(): once that much waits unread, nothing more is
 // taken from the system until some of it is read. Writing is buffered and goes out when the
-// peer takes it. disconnected() is emitted once, when the connection ends for any reason.
+// peer takes it. disconnected() is emitted once, when the connection ends for any reason;
+// what was read before then can still be read after.
 class UnixConnection : public QIODevice
 {
     Q_OBJECT
@@ -40,7 +41,8 @@ public:
     qint64 bytesAvailable() const override;
     qint64 bytesToWrite() const override;
     bool canReadLine() const override;
-    void close() override { abort(); }
+    // Ends the connection now and closes the device: what is unread is dropped too.
+    void close() override;
 
 Q_SIGNALS:
     void disconnected();
