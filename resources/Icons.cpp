@@ -1,6 +1,8 @@
 #include "Icons.h"
 
+#include <QGuiApplication>
 #include <QString>
+#include <utility>
 
 namespace {
 
@@ -25,4 +27,11 @@ QIcon Icons::application()
 QIcon Icons::windows()
 {
     return iconUpTo(128);
+}
+
+void Icons::useForWindows()
+{
+    static bool used = false;
+    if (!std::exchange(used, true))
+        QGuiApplication::setWindowIcon(windows());
 }

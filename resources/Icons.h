@@ -17,4 +17,10 @@ QIcon application();
 // larger takes the installed icon named in the desktop file.
 QIcon windows();
 
+// Makes windows() the application's window icon, the first time it is called; later calls do
+// nothing. Decoding its sizes costs a few milliseconds, which a main window need not wait for:
+// the program calls this once its window is on screen, and before any message that may come
+// sooner, so every window still carries the icon.
+void useForWindows();
+
 } // namespace Icons

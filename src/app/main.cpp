@@ -26,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -33,7 +34,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
     QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
-    QApplication::setWindowIcon(Icons::windows());
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
 
     // Before the port or the settings are touched: a panel already running on this store
@@ -46,6 +46,7 @@ int main(int argc, char *argv[])
     case PanelInstance::Claim::OtherRaised:
         return 0;
     case PanelInstance::Claim::OtherUnreachable:
+        Icons::useForWindows();
         QMessageBox::information(nullptr, QStringLiteral("Tarnwick"),
                                  QStringLiteral("Tarnwick is already running."));
         return 0;
@@ -96,5 +97,6 @@ int main(int argc, char *argv[])
     // Once the port is known: the default base topic names it.
     mqtt.start();
     monitor.show();
+    QTimer::singleShot(0, &Icons::useForWindows); // once the window is on its way to the screen
     return QApplication::exec();
 }

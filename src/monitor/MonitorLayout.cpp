@@ -4,6 +4,7 @@
 #include "BgrColor.h"
 #include "ColorButton.h"
 #include "CommandFrames.h"
+#include "FirstEvent.h"
 #include "FrameTitleStyle.h"
 #include "LampLabel.h"
 #include "LinkLamp.h"
@@ -30,31 +31,6 @@ W *place(W *widget, const QString &name, int left, int top, int width, int heigh
     widget->setGeometry(Twips::rect(left, top, width, height));
     return widget;
 }
-
-// Makes a label's text selectable with the mouse when it is first painted. A selectable
-// label keeps a text document behind it, whose making (with its font's first glyphs) costs
-// a tenth of building the window; a label the window's view cuts off is never painted, and
-// cannot be clicked, until the view shows it.
-class SelectableWhenPainted : public QObject
-{
-public:
-    explicit SelectableWhenPainted(QLabel *label)
-        : QObject(label)
-    {
-        label->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            auto *label = static_cast<QLabel *>(watched);
-            label->removeEventFilter(this);
-            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            deleteLater();
-        }
-        return false;
-    }
-};
 
 QString indexed(const char *name, int index)
 {
@@ -289,7 +265,11 @@ MonitorWidgets build(QWidget *client)
     // It fills its own background, the window's colour: a new string then repaints the
     // line alone, not the window behind it.
     w.Label2->setAutoFillBackground(true);
-    new SelectableWhenPainted(w.Label2);
+    // Selectable once first painted: a selectable label keeps a text document behind it, whose
+    // making (with its font's first glyphs) costs a tenth of building the window; a label the
+    // window's view cuts off is never painted, and cannot be clicked, until the view shows it.
+    onFirstEvent(w.Label2, QEvent::Paint,
+                 [label = w.Label2] { label->setTextInteractionFlags(Qt::TextSelectableByMouse); });
 
     // Debug strip.
     w.Text1 = place(new QLineEdit(client), QStringLiteral("Text1"), 240, 7200, 2055, 285);

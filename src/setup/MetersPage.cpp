@@ -2,6 +2,7 @@
 
 #include "AGauge.h"
 #include "ColorPicker.h"
+#include "FirstEvent.h"
 #include "NumberBox.h"
 #include "NumberText.h"
 #include "SettingsKeys.h"
@@ -96,9 +97,13 @@ void MetersPage::build()
     Combo1->setEditText(QStringLiteral("Meter 1"));
 
     Text1 = valueBox(this, "Text1", QStringLiteral("Volts DC"));
-    QFont bold = Text1->font();
-    bold.setBold(true);
-    Text1->setFont(bold);
+    // Bold from its polish on, which comes before it is first laid out or shown: a font of its
+    // own costs the font's loading, which the hidden dialog the panel starts with need not pay.
+    onFirstEvent(Text1, QEvent::Polish, [title = Text1] {
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+    });
 
     Text8 = valueBox(this, "Text8", QStringLiteral("0"));
     Text9 = valueBox(this, "Text9", QStringLiteral("5"));

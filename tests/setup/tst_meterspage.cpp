@@ -84,6 +84,7 @@ private Q_SLOTS:
         MetersFixture f;
         QCOMPARE(f.meterList()->currentText(), u"Meter 1"_s);
         QCOMPARE(f.box(u"Text1"_s)->text(), u"Volts DC"_s);
+        f.box(u"Text1"_s)->ensurePolished(); // as it is before it is laid out or shown
         QVERIFY(f.box(u"Text1"_s)->font().bold());
         QCOMPARE(f.box(u"Text3"_s)->text(), u"2.5"_s);
         QCOMPARE(f.box(u"Text5"_s)->text(), u"3"_s);
