@@ -1,6 +1,5 @@
 #include "UnixConnection.h"
 
-#include <QPointer>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
@@ -100,35 +99,26 @@ qint64 UnixConnection::writeData(const char *data, qint64 size)
 
 void UnixConnection::readFromSocket()
 {
-    bool got = false;
-    bool ended = false;
-    for (;;) {
-        qsizetype room = readChunk;
-        if (m_readLimit > 0)
-            room = qsizetype(std::min<qint64>(room, m_readLimit - unread()));
-        if (room <= 0) {
-            m_readable->setEnabled(false); // until something is read
-            break;
-        }
-        const qsizetype before = m_readBuffer.size();
-        m_readBuffer.resize(before + room);
-        const ssize_t n = ::recv(m_socket, m_readBuffer.data() + before, std::size_t(room), 0);
-        m_readBuffer.resize(before + std::max<qsizetype>(n, 0));
-        if (n > 0) {
-            got = true;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        // 0: the peer has ended its side; an error other than "nothing more now" ends ours.
-        ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        break;
+    // One read a turn of the event loop: a peer that floods shares the loop with the rest.
+    qsizetype room = readChunk;
+    if (m_readLimit > 0)
+        room = qsizetype(std::min<qint64>(room, m_readLimit - unread()));
+    if (room <= 0) {
+        m_readable->setEnabled(false); // until something is read
+        return;
     }
-    const QPointer self(this);
-    if (got)
-        Q_EMIT readyRead(); // the peer's last lines are read before it is gone
-    if (self && ended)
-        peerGone();
+    const qsizetype before = m_readBuffer.size();
+    m_readBuffer.resize(before + room);
+    const ssize_t n = ::recv(m_socket, m_readBuffer.data() + before, std::size_t(room), 0);
+    const int error = errno;
+    m_readBuffer.resize(before + std::max<qsizetype>(n, 0));
+    if (n > 0) {
+        Q_EMIT readyRead();
+        return;
+    }
+    if (n < 0 && (error == EINTR || error == EAGAIN || error == EWOULDBLOCK))
+        return;
+    peerGone(); // 0: the peer has ended its side; any other error ends ours
 }
 
 void UnixConnection::writeToSocket()
@@ -142,8 +132,15 @@ void UnixConnection::writeToSocket()
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;    // the notifier says when the peer takes more
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The notifier says when the peer takes more. What went out is let go of, so a
+            // peer that reads slowly but for ever does not grow the buffer for ever.
+            if (m_writeHead > m_writeBuffer.size() / 2) {
+                m_writeBuffer.remove(0, m_writeHead);
+                m_writeHead = 0;
+            }
+            return;
+        }
         closeSocket(); // the peer is gone
         return;
     }
