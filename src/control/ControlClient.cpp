@@ -3,8 +3,8 @@
 #include "ControlCore.h"
 #include "ControlReplies.h"
 #include "ControlRequest.h"
-
 #include "UnixConnection.h"
+
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>

@@ -3,9 +3,9 @@
 #include "ControlClient.h"
 #include "ControlCore.h"
 #include "ControlReplies.h"
-
 #include "UnixConnection.h"
 #include "UnixServer.h"
+
 #include <algorithm>
 
 ControlServer::ControlServer(UnixServer *server, ControlCore &core, QObject *parent)

@@ -118,7 +118,9 @@ void UnixConnection::readFromSocket()
     }
     if (n < 0 && (error == EINTR || error == EAGAIN || error == EWOULDBLOCK))
         return;
-    peerGone(); // 0: the peer has ended its side; any other error ends ours
+    // 0: the peer has ended its side; any other error ends ours. A peer that only ended its
+    // sending side still gets what is already written to it.
+    disconnectFromServer();
 }
 
 void UnixConnection::writeToSocket()
@@ -149,17 +151,6 @@ void UnixConnection::writeToSocket()
     m_writable->setEnabled(false);
     if (m_state == State::Closing)
         closeSocket();
-}
-
-void UnixConnection::peerGone()
-{
-    // A peer that only ended its sending side still gets what is already written to it.
-    if (bytesToWrite() == 0) {
-        closeSocket();
-        return;
-    }
-    m_state = State::Closing;
-    m_readable->setEnabled(false);
 }
 
 void UnixConnection::disconnectFromServer()

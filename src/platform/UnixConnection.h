@@ -57,7 +57,6 @@ private:
     void consumed(qsizetype bytes);
     void readFromSocket();
     void writeToSocket();
-    void peerGone();
     void closeSocket();
 
     int m_socket;

@@ -1,6 +1,7 @@
 // The panel's local socket layer against plain POSIX peers, doing what a client script may:
 // end its sending side after a request, flood, read slowly, never answer, hang up.
 #include "TestMain.h"
+#include "UnixAddress.h"
 #include "UnixConnection.h"
 #include "UnixRequest.h"
 #include "UnixServer.h"
@@ -13,7 +14,6 @@
 #include <cerrno>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -26,10 +26,9 @@ constexpr int patience = 10000; // ms: an upper bound, never a delay
 // A blocking client socket connected to `path`; -1 when none answers there.
 int connectTo(const QString &path)
 {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray encoded = QFile::encodeName(path);
-    qstrncpy(address.sun_path, encoded.constData(), sizeof address.sun_path);
+    sockaddr_un address;
+    if (!toUnixAddress(path, address))
+        return -1;
     const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (::connect(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
         ::close(socket);
@@ -87,6 +86,17 @@ struct Listening
             [&] { return (connection = server.nextPendingConnection()) != nullptr; }, patience);
         return came ? connection : nullptr;
     }
+
+    // Listens, connects a blocking client and takes the connection it makes; false when a
+    // step fails. The client is the caller's to close.
+    bool link(int &client, UnixConnection *&connection)
+    {
+        if (!server.listen(path))
+            return false;
+        client = connectTo(path);
+        connection = client >= 0 ? accepted() : nullptr;
+        return connection != nullptr;
+    }
 };
 
 } // namespace
@@ -131,15 +141,13 @@ private Q_SLOTS:
     void aPeerThatEndsItsSendingSideStillGetsItsReply()
     {
         Listening rig;
-        QVERIFY(rig.server.listen(rig.path));
-        const int client = connectTo(rig.path);
-        QVERIFY(client >= 0);
+        int client = -1;
+        UnixConnection *connection = nullptr;
+        QVERIFY(rig.link(client, connection));
         const auto closeClient = qScopeGuard([client] { ::close(client); });
         QVERIFY(sendAll(client, "ping\n"));
         QCOMPARE(::shutdown(client, SHUT_WR), 0);
 
-        UnixConnection *connection = rig.accepted();
-        QVERIFY(connection);
         QSignalSpy ended(connection, &UnixConnection::disconnected);
         connect(connection, &QIODevice::readyRead, connection, [connection] {
             while (connection->canReadLine())
@@ -161,11 +169,9 @@ private Q_SLOTS:
     void aFloodWaitsInTheSystemWhileTheLimitIsUnread()
     {
         Listening rig;
-        QVERIFY(rig.server.listen(rig.path));
-        const int client = connectTo(rig.path);
-        QVERIFY(client >= 0);
-        UnixConnection *connection = rig.accepted();
-        QVERIFY(connection);
+        int client = -1;
+        UnixConnection *connection = nullptr;
+        QVERIFY(rig.link(client, connection));
         constexpr qint64 limit = 1000;
         connection->setReadBufferSize(limit);
 
@@ -194,12 +200,10 @@ private Q_SLOTS:
     void whatIsWrittenGoesOutBeforeTheConnectionEnds()
     {
         Listening rig;
-        QVERIFY(rig.server.listen(rig.path));
-        const int client = connectTo(rig.path);
-        QVERIFY(client >= 0);
+        int client = -1;
+        UnixConnection *connection = nullptr;
+        QVERIFY(rig.link(client, connection));
         const auto closeClient = qScopeGuard([client] { ::close(client); });
-        UnixConnection *connection = rig.accepted();
-        QVERIFY(connection);
         QSignalSpy ended(connection, &UnixConnection::disconnected);
 
         // More than the system holds at once, so most of it waits for the reader.
@@ -222,11 +226,9 @@ private Q_SLOTS:
     void aPeerGoneWhileWrittenToEndsTheConnection()
     {
         Listening rig;
-        QVERIFY(rig.server.listen(rig.path));
-        const int client = connectTo(rig.path);
-        QVERIFY(client >= 0);
-        UnixConnection *connection = rig.accepted();
-        QVERIFY(connection);
+        int client = -1;
+        UnixConnection *connection = nullptr;
+        QVERIFY(rig.link(client, connection));
         QSignalSpy ended(connection, &UnixConnection::disconnected);
         ::close(client);
         connection->write(pattern(64 * 1024));
@@ -258,9 +260,8 @@ private Q_SLOTS:
         QFETCH(std::optional<QByteArray>, line);
         QTemporaryDir folder;
         const QString path = folder.filePath(u"socket"_s);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+        sockaddr_un address;
+        QVERIFY(toUnixAddress(path, address));
         const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
         const auto closeListener = qScopeGuard([listener] { ::close(listener); });
         QCOMPARE(::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
