@@ -42,9 +42,11 @@ STATES = [
 VIEWS = {"normal": 5240, "diagnostic": 7200}
 
 
-def shoot(exe, view, height, build, work, shots):
-    """Runs `exe` in one view through every state; returns {state: screenshot path}."""
-    config = write_settings(work / f"{exe.parent.name}-{view}", **{
+def shoot(exe, side, view, height, build, work, shots):
+    """Runs `exe` in one view through every state; returns {state: screenshot path}. `side`
+    ("old" or "new") names its settings folder and screenshots, so two builds may share an
+    executable's path inside their build folders."""
+    config = write_settings(work / f"{side}-{view}", **{
         "Meter-ComPort": 1, "Meter_Response": 200, "Height": height, "Position-Left": 0, "Position-Top": 0})
     env, display = virtual_display(work, False)
     board = Board(build / "tools/board-sim/tarnwick-board", config)
@@ -60,7 +62,7 @@ def shoot(exe, view, height, build, work, shots):
             # The reply to the next request carries the state; the request after it is
             # written in the tick that shows it, and one more lets the repaint land.
             board.wait_requests(len(board.requests) + 3, 30)
-            path = shots / f"{view}-{name}-{exe.parent.name}.png"
+            path = shots / f"{view}-{name}-{side}.png"
             subprocess.run(["import", "-display", env["DISPLAY"], "-window", "root", str(path)],
                            check=True)
             saved[name] = path
@@ -86,16 +88,14 @@ def main():
     parser.add_argument("--build", type=Path, default=ROOT / "build")
     parser.add_argument("--keep", type=Path, help="keep every screenshot here")
     args = parser.parse_args()
-    if args.old.parent.name == args.new.parent.name:
-        parser.error("the two executables must lie in folders of different names")
 
     work = Path(tempfile.mkdtemp(prefix="tarnwick-screens."))
     shots = args.keep or work
     shots.mkdir(parents=True, exist_ok=True)
     failures = 0
     for view, height in VIEWS.items():
-        old = shoot(args.old.resolve(), view, height, args.build, work, shots)
-        new = shoot(args.new.resolve(), view, height, args.build, work, shots)
+        old = shoot(args.old.resolve(), "old", view, height, args.build, work, shots)
+        new = shoot(args.new.resolve(), "new", view, height, args.build, work, shots)
         for name, _ in STATES:
             pixels = differing_pixels(old[name], new[name])
             verdict = "identical" if pixels == 0 else f"{pixels:.0f} pixels differ"
