@@ -3,15 +3,11 @@
 // A panel with its control socket in the test process, on the simulated board over a real
 // pseudo-terminal: the window, the one-panel claim whose socket the control server takes,
 // and the core. Each test's own runtime folder keeps its socket apart from any other.
+#include "BoardPanel.h"
 #include "CommandFrames.h"
 #include "ControlCore.h"
 #include "ControlServer.h"
-#include "FakeMessageBox.h"
-#include "MemorySettingsStore.h"
 #include "PanelInstance.h"
-#include "PtyBoard.h"
-#include "QtSerialPortAdapter.h"
-#include "SettingsKeys.h"
 #include "frmMonitor.h"
 
 #include <QSignalSpy>
@@ -31,48 +27,34 @@ struct RuntimeFolder
     RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder.path())); }
 };
 
-struct Rig
+struct Rig : BoardPanel
 {
-    MemorySettingsStore store;
-    QtSerialPortAdapter port;
-    FakeMessageBox messages;
-    PtyBoard board;
     PanelInstance instance;
-    std::unique_ptr<frmMonitor> window;
     std::unique_ptr<ControlCore> core;
     std::unique_ptr<ControlServer> server;
 
     ~Rig()
     {
+        // The server and the core go before the window they drive, the instance after it.
         server.reset();
         core.reset();
         window.reset();
     }
 
-    void preset(SettingsKey key, const QString &value, int index = -1)
-    {
-        store.preset(SettingsKeys::application, SettingsKeys::section,
-                     SettingsKeys::keyName(key, index), value);
-    }
-
-    // Starts the panel on the board with its socket listening; with `awaitLink` waits
+    // Starts the panel on the board with its socket listening; with `waitForLink` waits
     // until the board has answered and has taken what the panel sends at the first frame
     // (the stored analog output 2).
-    bool start(MonitorDialogs *dialogs = nullptr, bool awaitLink = true)
+    bool start(MonitorDialogs *dialogs = nullptr, bool waitForLink = true)
     {
-        if (!board.start(boardPort) || instance.claim() != PanelInstance::Claim::Claimed ||
-            !instance.server())
+        if (instance.claim() != PanelInstance::Claim::Claimed || !instance.server() ||
+            !startBoardAndWindow(boardPort, dialogs))
             return false;
-        preset(Keys::MeterComPort, QString::number(boardPort));
-        window =
-            std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages, nullptr, dialogs});
         core = std::make_unique<ControlCore>(*window);
         server = std::make_unique<ControlServer>(instance.server(), *core);
         window->Form_Load();
         if (!port.isOpen())
             return false;
-        return !awaitLink || (QTest::qWaitFor([&] { return window->poll().linkLit(); }, patience) &&
-                              awaitFreshFrame());
+        return !waitForLink || (awaitLink(patience) && awaitFreshFrame());
     }
 
     // Waits until the window has shown a frame asked for after this call: one the board

@@ -1,13 +1,9 @@
 // The window's controls against the simulated board over a real pseudo-terminal: relay
 // buttons, macros and sliders reach the board, and the board's changes reach the window.
 #include "AGauge.h"
+#include "BoardPanel.h"
 #include "ColorButton.h"
-#include "FakeMessageBox.h"
-#include "MemorySettingsStore.h"
 #include "MonitorLayout.h"
-#include "PtyBoard.h"
-#include "QtSerialPortAdapter.h"
-#include "SettingsKeys.h"
 #include "TestMain.h"
 #include "frmMonitor.h"
 
@@ -25,29 +21,15 @@ constexpr int patience = 5000; // ms: an upper bound, never a delay
 constexpr quint32 green = 3328050;
 constexpr quint32 red = 3289800;
 
-struct Rig
+struct Rig : BoardPanel
 {
-    MemorySettingsStore store;
-    QtSerialPortAdapter port;
-    FakeMessageBox messages;
-    PtyBoard board;
-    std::unique_ptr<frmMonitor> window;
-
-    void preset(SettingsKey key, const QString &value, int index = -1)
-    {
-        store.preset(SettingsKeys::application, SettingsKeys::section,
-                     SettingsKeys::keyName(key, index), value);
-    }
-
     // Starts the window on the board and lets the poll run on its own timer.
     bool start()
     {
-        if (!board.start(boardPort))
+        if (!startBoardAndWindow(boardPort))
             return false;
-        preset(Keys::MeterComPort, QString::number(boardPort));
-        window = std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages});
         window->Form_Load();
-        return port.isOpen() && QTest::qWaitFor([&] { return window->poll().linkLit(); }, patience);
+        return port.isOpen() && awaitLink(patience);
     }
 
     // Waits until the window has shown a frame asked for after this call: one the board

@@ -1,11 +1,7 @@
 // The monitor window's poll and relay command against the simulated board, over a real
 // pseudo-terminal and the real serial-port adapter.
+#include "BoardPanel.h"
 #include "CommandFrames.h"
-#include "FakeMessageBox.h"
-#include "MemorySettingsStore.h"
-#include "PtyBoard.h"
-#include "QtSerialPortAdapter.h"
-#include "SettingsKeys.h"
 #include "StatusFrame.h"
 #include "TestMain.h"
 #include "frmMonitor.h"
@@ -20,23 +16,12 @@ namespace {
 constexpr int boardPort = 5;
 constexpr int patience = 5000; // ms: an upper bound, never a delay
 
-struct Rig
+struct Rig : BoardPanel
 {
-    MemorySettingsStore store;
-    QtSerialPortAdapter port;
-    FakeMessageBox messages;
-    PtyBoard board;
-    std::unique_ptr<frmMonitor> window;
-
     bool start()
     {
-        if (!board.start(boardPort)) {
-            qWarning() << "board:" << board.errorString();
+        if (!startBoardAndWindow(boardPort))
             return false;
-        }
-        store.preset(SettingsKeys::application, SettingsKeys::section,
-                     SettingsKeys::keyName(Keys::MeterComPort), QString::number(boardPort));
-        window = std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages});
         window->Form_Load();
         return messages.texts.isEmpty() && port.isOpen();
     }

@@ -1,17 +1,13 @@
 // The link as the user meets it, with the clock running: the board is pulled out and comes
 // back, stops answering, and the lamp and its tooltip say so. Over real pseudo-terminals,
 // the real serial-port adapter and the simulated board.
+#include "BoardPanel.h"
 #include "ColorButton.h"
-#include "FakeMessageBox.h"
 #include "LampLabel.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
-#include "MemorySettingsStore.h"
 #include "PortPaths.h"
 #include "PseudoTerminal.h"
-#include "PtyBoard.h"
-#include "QtSerialPortAdapter.h"
-#include "SettingsKeys.h"
 #include "TestMain.h"
 #include "frmMonitor.h"
 
@@ -55,21 +51,12 @@ struct StandIn
     ~StandIn() { PortPaths::setFallbackPattern(u"/dev/ttyS%1"_s); }
 };
 
-struct Rig
+struct Rig : BoardPanel
 {
-    MemorySettingsStore store;
-    QtSerialPortAdapter port;
-    FakeMessageBox messages;
-    PtyBoard board;
-    std::unique_ptr<frmMonitor> window;
-
     bool start()
     {
-        if (!board.start(boardPort))
+        if (!startBoardAndWindow(boardPort))
             return false;
-        store.preset(SettingsKeys::application, SettingsKeys::section,
-                     SettingsKeys::keyName(Keys::MeterComPort), QString::number(boardPort));
-        window = std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages});
         window->Form_Load();
         return messages.texts.isEmpty() && port.isOpen();
     }

@@ -2,11 +2,7 @@
 // shows becomes a sample of the needles as the gauges show them, and the board falling
 // silent breaks the line.
 #include "AGauge.h"
-#include "FakeMessageBox.h"
-#include "MemorySettingsStore.h"
-#include "PtyBoard.h"
-#include "QtSerialPortAdapter.h"
-#include "SettingsKeys.h"
+#include "BoardPanel.h"
 #include "TestMain.h"
 #include "TrendHistory.h"
 #include "frmMonitor.h"
@@ -19,30 +15,16 @@ namespace {
 constexpr int boardPort = 5;
 constexpr int patience = 10000; // ms: an upper bound, never a delay
 
-struct Rig
+struct Rig : BoardPanel
 {
-    MemorySettingsStore store;
-    QtSerialPortAdapter port;
-    FakeMessageBox messages;
-    PtyBoard board;
-    std::unique_ptr<frmMonitor> window;
-    std::unique_ptr<TrendHistory> history;
+    std::unique_ptr<TrendHistory> history; // goes before the window it samples
     // What the gauges showed when each sample was taken.
     QList<std::array<float, 6>> needlesAtSample;
 
-    ~Rig()
-    {
-        history.reset();
-        window.reset();
-    }
-
     bool start()
     {
-        if (!board.start(boardPort))
+        if (!startBoardAndWindow(boardPort))
             return false;
-        store.preset(SettingsKeys::application, SettingsKeys::section,
-                     SettingsKeys::keyName(Keys::MeterComPort), QString::number(boardPort));
-        window = std::make_unique<frmMonitor>(MonitorPlatform{store, port, messages});
         // Made with the window, before its start, as the program does.
         history = std::make_unique<TrendHistory>(*window);
         QObject::connect(history.get(), &TrendHistory::sampled, [this] {
@@ -52,7 +34,7 @@ struct Rig
             needlesAtSample << needles;
         });
         window->Form_Load();
-        return port.isOpen() && QTest::qWaitFor([&] { return window->poll().linkLit(); }, patience);
+        return port.isOpen() && awaitLink(patience);
     }
 
     bool awaitSamples(qsizetype more)
