@@ -48,7 +48,7 @@ struct Panel
     FakeMessageBox messages;
     frmMonitor window{{store, port, messages}};
     qint64 now = QDateTime(QDate(2026, 12, 9), QTime(14, 0)).toMSecsSinceEpoch();
-    TrendHistory history{window, [this] {
+    TrendHistory history{window.core(), [this] {
                              return now;
                          }};
     int which = 0;
@@ -62,6 +62,8 @@ struct Panel
         window.show();
     }
 
+    std::array<double, 6> needles{};
+
     // Needles that wander, with a dip now and then, as a real channel's do.
     void setNeedles(qint64 index)
     {
@@ -71,7 +73,8 @@ struct Panel
             const double wave = 0.5 + 0.3 * std::sin(double(index) / (40.0 + 13.0 * m)) +
                                 jitter * std::sin(double(index) / 3.0 + m);
             const double dip = index % (700 + 90 * m) < 15 ? -0.3 : 0.0;
-            gauge.setNeedleValue(gauge.scaleMin() + span * std::clamp(wave + dip, 0.0, 1.0));
+            needles[std::size_t(m)] = gauge.scaleMin() + span * std::clamp(wave + dip, 0.0, 1.0);
+            gauge.setNeedleValue(needles[std::size_t(m)]);
         }
     }
 
@@ -85,7 +88,7 @@ struct Panel
             setNeedles(i);
             if (i == outageAt)
                 Q_EMIT window.poll().linkChanged(); // the link is not live before this one
-            history.sampleNeedles();
+            history.append(needles);
         }
     }
 
@@ -117,7 +120,7 @@ int runAppend(int count)
     CALLGRIND_TOGGLE_COLLECT;
     for (int i = 0; i < count; ++i) {
         panel.now += pollMs;
-        panel.history.sampleNeedles();
+        panel.history.append(panel.needles);
     }
     CALLGRIND_TOGGLE_COLLECT;
     report("append", count, begin);
@@ -128,7 +131,7 @@ int runTicks(int count, bool withTrends)
 {
     Panel panel;
     panel.fill(10 * 60'000);
-    TrendWindow trends(panel.history, panel.window);
+    TrendWindow trends(panel.history, panel.window.w.AGauge1);
     if (withTrends) {
         trends.show();
         if (!QTest::qWaitForWindowExposed(&trends))
@@ -154,7 +157,7 @@ int runRefresh(int count, bool jumping, TrendWindow::Span span)
 {
     Panel panel;
     panel.fill(TrendWindow::spanMs(span));
-    TrendWindow trends(panel.history, panel.window);
+    TrendWindow trends(panel.history, panel.window.w.AGauge1);
     trends.setSpan(span);
     trends.show();
     if (!QTest::qWaitForWindowExposed(&trends))
@@ -180,7 +183,7 @@ int runRefresh(int count, bool jumping, TrendWindow::Span span)
         for (qint64 t = 0; t < gap; t += pollMs) {
             panel.now += pollMs;
             panel.setNeedles(++index);
-            panel.history.sampleNeedles();
+            panel.history.append(panel.needles);
         }
         QCoreApplication::processEvents(); // the gauges' repaint is the monitor's cost
         if (i >= 0)
@@ -254,7 +257,7 @@ int saveScreenshots(const QString &folder)
         }
     }
     panel.fill(10 * 60'000, 10 * 60'000 / pollMs * 2 / 3);
-    TrendWindow trends(panel.history, panel.window);
+    TrendWindow trends(panel.history, panel.window.w.AGauge1);
     trends.resize(1080, 640);
     trends.show();
     if (!QTest::qWaitForWindowExposed(&trends))

@@ -66,15 +66,15 @@ int main(int argc, char **argv)
     poll.setPollInterval(options.value(QStringLiteral("interval")).toInt());
 
     // As in the program: the history is kept from the start, whether the window opens or not.
-    TrendHistory history(window);
+    TrendHistory history(window.core());
     std::unique_ptr<TrendWindow> trends;
     if (options.isSet(QStringLiteral("trends"))) {
-        trends = std::make_unique<TrendWindow>(history, window);
+        trends = std::make_unique<TrendWindow>(history, window.w.AGauge1);
         trends->setSpan(TrendWindow::Span(options.value(QStringLiteral("trends")).toInt()));
         trends->showAndRaise();
     }
 
-    Recorder recorder(window, messages);
+    Recorder recorder(window.core(), messages, &window);
     if (options.isSet(QStringLiteral("record"))) {
         if (const std::optional<QString> problem =
                 recorder.start(options.value(QStringLiteral("record")))) {

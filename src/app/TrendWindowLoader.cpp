@@ -30,12 +30,13 @@ TrendWindowLoader::TrendWindowLoader(QStringList places)
 // while the program ends.
 TrendWindowLoader::~TrendWindowLoader() = default;
 
-bool TrendWindowLoader::open(TrendHistory &history, frmMonitor &window, QString *problem)
+bool TrendWindowLoader::open(TrendHistory &history, const TrendWindowModule::Gauges &gauges,
+                             QString *problem)
 {
     if (!m_window) {
         if (!load(problem))
             return false;
-        m_window.reset(m_make(history, window));
+        m_window.reset(m_make(history, gauges));
     }
     m_show(m_window.get());
     return true;

@@ -24,7 +24,7 @@ public:
 
     // Shows the window, made on the first call. False, with the reason in `problem`, when
     // the module cannot be loaded; a later call tries again.
-    bool open(TrendHistory &history, frmMonitor &window, QString *problem);
+    bool open(TrendHistory &history, const TrendWindowModule::Gauges &gauges, QString *problem);
 
     QWidget *window() const { return m_window.get(); }
 

@@ -69,26 +69,26 @@ int main(int argc, char *argv[])
 
     frmMonitor monitor({store, port, messages, &help, &dialogs});
     // From the first frame on, so the trend window shows what came before it was opened.
-    TrendHistory history(monitor);
+    TrendHistory history(monitor.core());
     TrendWindowLoader trends; // the window is made when first asked for
     QObject::connect(monitor.mnuTrends, &QAction::triggered, &monitor, [&] {
         QString problem;
-        if (!trends.open(history, monitor, &problem))
+        if (!trends.open(history, monitor.w.AGauge1, &problem))
             messages.showMessage(&monitor, QStringLiteral("Tarnwick"),
                                  QStringLiteral("The trend window cannot be opened."), problem);
     });
     // A logout or kill ends the panel as "Exit" does: settings saved, port released.
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
     // The control socket: a second start's raise, and tarnwick-ctl's commands.
-    ControlCore control(monitor);
+    ControlCore control(monitor.core());
     ControlServer controlServer(instance.server(), control);
     QObject::connect(&control, &ControlCore::raiseRequested, &monitor, [&monitor] {
         monitor.showNormal();
         monitor.raise();
         monitor.activateWindow();
     });
-    MqttBridge mqtt(monitor, control);
-    Recorder recorder(monitor, messages);
+    MqttBridge mqtt(monitor.core(), control);
+    Recorder recorder(monitor.core(), messages, &monitor);
     control.setRecorder(&recorder);
     RecordMenu recordMenu(monitor.mnuRecord, monitor.mnuRecordStatus, recorder, messages, &monitor);
     monitor.Form_Load();

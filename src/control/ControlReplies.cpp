@@ -20,7 +20,7 @@ RefusalText refusalText(Refusal refusal)
         return {"wdt-lock", "R16 is locked while WDT is checked: uncheck WDT in the panel to "
                             "switch it, or switch it with a macro."};
     case Refusal::Busy:
-        return {"busy", "The panel is still finishing another relay command: try again."};
+        return {"busy", "The line to the board is still taken by earlier commands: try again."};
     case Refusal::Closing:
         break;
     }
@@ -55,31 +55,8 @@ QByteArray line(const QJsonObject &reply)
     return QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n';
 }
 
-std::map<int, bool> expectedRelays(const std::array<bool, 64> &shown,
-                                   const QList<QByteArray> &frames)
-{
-    std::map<int, bool> expected;
-    for (const QByteArray &frame : frames) {
-        if (frame.size() != CommandFrames::frameLength || frame[2] != '0')
-            continue;
-        const int bank = frame[1] - CommandFrames::bankLetters[0];
-        if (bank < 0 || bank >= CommandFrames::bankCount)
-            continue;
-        const auto mask = static_cast<quint8>(frame[3]);
-        for (int position = 0; position < CommandFrames::relaysPerBank; ++position) {
-            if (!(mask & (1u << position)))
-                continue;
-            const int relay = bank * CommandFrames::relaysPerBank + position + 1;
-            const auto found = expected.find(relay);
-            const bool before =
-                found == expected.end() ? shown[std::size_t(relay - 1)] : found->second;
-            expected[relay] = !before;
-        }
-    }
-    return expected;
-}
-
-QJsonObject ranRelayCommand(int framesWritten, const std::map<int, bool> &expected)
+QJsonObject ranRelayCommand(int framesWritten, const std::map<int, bool> &expected,
+                            quint64 confirmAfter)
 {
     QJsonArray expect;
     for (const auto &[relay, on] : expected)
@@ -87,6 +64,7 @@ QJsonObject ranRelayCommand(int framesWritten, const std::map<int, bool> &expect
     QJsonObject reply = done();
     reply.insert(QStringLiteral("frames"), framesWritten);
     reply.insert(QStringLiteral("expect"), expect);
+    reply.insert(QStringLiteral("confirmAfter"), double(confirmAfter));
     return reply;
 }
 

@@ -80,12 +80,14 @@ void StatusPoll::poll(qint64 now)
         Timer1->setInterval(m_interval);
     if (!m_port.write(CommandFrames::statusRequest()))
         return;
+    ++m_requestsWritten;
 
     // What arrived before the request: normally the reply to the previous tick's request.
     const QByteArray received = m_port.readAll();
     if (received.size() != StatusFrame::length)
         return;
     m_lastFrame = received;
+    m_frameAnswers = m_requestsWritten - 1;
     m_linkLit = true;
     m_link.frameArrived(now);
     m_port.clearInput();

@@ -55,6 +55,12 @@ public:
     // The last complete status frame; empty until the first one.
     const QByteArray &A() const { return m_lastFrame; }
 
+    // Status requests written so far, and the one the last complete frame answers: the
+    // request of the tick before the one that read it. A frame answers a command only when
+    // it was requested after the command was written.
+    quint64 requestsWritten() const { return m_requestsWritten; }
+    quint64 frameAnswers() const { return m_frameAnswers; }
+
     // Lit by the first complete status frame; nothing puts it out again. This is the relay
     // command's guard; what the user is told about the link is link().
     bool linkLit() const { return m_linkLit; }
@@ -88,6 +94,8 @@ private:
     SerialPort &m_port;
     StatusFrameHandler &m_handler;
     QByteArray m_lastFrame;
+    quint64 m_requestsWritten = 0;
+    quint64 m_frameAnswers = 0;
     bool m_linkLit = false;
     LinkState m_link;
     int m_interval = 200;

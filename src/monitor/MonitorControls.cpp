@@ -3,7 +3,6 @@
 #include "ColorButton.h"
 #include "CommandFrames.h"
 #include "MacroCommand.h"
-#include "SettingsKeys.h"
 #include "frmMonitor.h"
 
 #include <QCheckBox>
@@ -34,11 +33,7 @@ void frmMonitor::connectControls()
 
 void frmMonitor::relayClick(int bank, int index)
 {
-    m_poll->RunRelayCommand([this, bank, index]() -> QList<QByteArray> {
-        if (relayLocked(bank, index))
-            return {};
-        return {MakeRelayFrame(CommandFrames::bankLetters[bank], index)};
-    });
+    m_core->clickRelay(bank * CommandFrames::relaysPerBank + index);
 }
 
 bool frmMonitor::relayLocked(int bank, int index) const
@@ -47,24 +42,23 @@ bool frmMonitor::relayLocked(int bank, int index) const
     return bank == 1 && index == 7 && w.chkWDT->isChecked();
 }
 
+bool frmMonitor::relayLocked(int relay) const
+{
+    return relayLocked(relay / CommandFrames::relaysPerBank, relay % CommandFrames::relaysPerBank);
+}
+
 void frmMonitor::cmdMacro_Click(int index)
 {
-    m_poll->RunRelayCommand([this, index] {
-        // The lists are read at every click, so an edit in the setup dialog counts at once.
-        const SettingsAccess settings(m_store);
-        const MacroCommand::RelayColours colours{onColor(), offColor(),
-                                                 [this](int bank, int position) {
-                                                     return w.cmdRelay[bank][position]->backColor();
-                                                 }};
-        const MacroCommand::MacroResult result = MacroCommand::macroClick(
-            settings.read(Keys::OnString, index), settings.read(Keys::OffString, index), colours);
-        if (result.text1)
-            w.Text1->setText(*result.text1);
-        for (int slot = 0; slot < MacroCommand::debugSlots; ++slot)
-            if (result.text2[slot])
-                w.Text2[slot]->setText(*result.text2[slot]);
-        return result.frames;
-    });
+    m_core->clickMacro(index);
+}
+
+void frmMonitor::showMacroTexts(const MacroCommand::MacroResult &result)
+{
+    if (result.text1)
+        w.Text1->setText(*result.text1);
+    for (int slot = 0; slot < MacroCommand::debugSlots; ++slot)
+        if (result.text2[slot])
+            w.Text2[slot]->setText(*result.text2[slot]);
 }
 
 void frmMonitor::Command1_Click()
@@ -76,24 +70,19 @@ void frmMonitor::Command1_Click()
 
 void frmMonitor::VScroll1_Change()
 {
-    analogOutChange(m_output1);
+    m_core->setOutput(1, w.VScroll1->value(), m_applyingStoredOutput);
 }
 
 void frmMonitor::VScroll2_Change()
 {
-    analogOutChange(m_output2);
+    m_core->setOutput(2, w.VScroll2->value(), m_applyingStoredOutput);
 }
 
-void frmMonitor::analogOutChange(AnalogOutputs::Output &output)
+void frmMonitor::showOutput(int output, int value)
 {
-    const bool first = output.number() == 1;
-    const int value = (first ? w.VScroll1 : w.VScroll2)->value();
-    setTimerEnabled(m_poll->Timer1, false);
-    output.change(value);
-    (first ? w.Label10 : w.Label11)->setText(AnalogOutputs::levelText(value));
-    if (!m_applyingStoredOutput)
-        SettingsAccess(m_store).save(first ? Keys::Aout1 : Keys::Aout2, output.pending());
-    setTimerEnabled(m_poll->Timer1, true);
+    // A script's value moves the slider, whose change handler then finds nothing changed.
+    (output == 1 ? w.VScroll1 : w.VScroll2)->setValue(value);
+    (output == 1 ? w.Label10 : w.Label11)->setText(AnalogOutputs::levelText(value));
 }
 
 void frmMonitor::setAnalogOutFromStore(int output, int value)

@@ -5,7 +5,6 @@
 #include "LinkLamp.h"
 #include "MonitorAccessibility.h"
 #include "ScreenReader.h"
-#include "SerialPort.h"
 #include "StatusDecoders.h"
 #include "StatusFrame.h"
 #include "frmMonitor.h"
@@ -24,56 +23,33 @@ void showText(QLabel *label, const QString &text)
 
 } // namespace
 
-void frmMonitor::showStatusFrame(const QByteArray &frame)
+void frmMonitor::showFrame(const FrameUpdate &update)
 {
+    const ShownState &state = m_core->state();
+    const std::optional<StatusDecoders::TickDisplay> &tick = update.tick;
     w.Picture5->show();
-    const std::optional<int> fahrenheit = StatusFrame::readNumber(frame, StatusFrame::temperature);
-    std::optional<StatusDecoders::TickDisplay> tick;
-    if (fahrenheit)
-        tick = decodeTick(frame);
     // Everything is painted before the window repaints, so a relay that stays on never
     // flickers through the off colour.
     //
-    // The window gathers what changed into one region. Changes that come row by row, top to
-    // bottom and left to right, extend it cheaply; any other order rebuilds it with each
-    // one. So the needles come first, then the readouts below them and the lamps. The relay
-    // buttons beside the lamps stand in rows of another height: gathered with the lamps,
-    // every lamp would rebuild the region, twice (to paint, and to show what was painted),
-    // which costs far more than a second repaint. So the window paints what is marked so far
-    // at once, and the relays and the received string at the foot with its next repaint,
-    // in the same pass of the event loop.
-    const bool metersShown = tick && tick->relays && tick->meters;
-    if (metersShown) {
+    // The needles come first, then the readouts below them and the lamps; the window paints
+    // those at once. The relay buttons and the received string at the foot are painted with
+    // its next repaint, in the same pass of the event loop.
+    if (update.metersShown()) {
         for (int m = 0; m < tick->meters->metersDecoded; ++m)
-            w.AGauge1[m]->setNeedleValue(tick->meters->needles[m]);
+            w.AGauge1[m]->setNeedleValue(state.meters[std::size_t(m)]);
     }
-    showText(w.LabelFreq, StatusFrame::frequencyText(frame));
-    if (fahrenheit)
-        showText(w.LabelTemp, StatusFrame::temperatureText(*fahrenheit, w.Check4->isChecked()));
+    showText(w.LabelFreq, state.frequency);
+    if (update.temperatureRead)
+        showText(w.LabelTemp, state.temperature);
     if (tick) {
         // Repainting one widget now paints everything marked in its window.
         if (QWidget *changedLamp = paintLamps(tick->inputs))
             changedLamp->repaint();
         if (tick->relays)
-            paintRelays(*tick->relays);
+            paintRelays();
         describeLights(*tick);
     }
-    showText(w.Label2, StatusFrame::text(frame));
-    if (metersShown && tick->reachesOutputs) {
-        for (const QByteArray &output : AnalogOutputs::sendingStep(m_output1, m_output2))
-            m_port.write(output);
-    }
-}
-
-StatusDecoders::TickDisplay frmMonitor::decodeTick(const QByteArray &frame) const
-{
-    std::array<double, StatusDecoders::meterCount> scaleMaxima{};
-    std::array<QString, StatusDecoders::meterCount> multipliers;
-    for (int m = 0; m < StatusDecoders::meterCount; ++m) {
-        scaleMaxima[m] = w.AGauge1[m]->scaleMax();
-        multipliers[m] = m_preferences.mtr_multiplier(m);
-    }
-    return StatusDecoders::decodeTick(frame, scaleMaxima, multipliers);
+    showText(w.Label2, StatusFrame::text(update.frame));
 }
 
 QWidget *frmMonitor::paintLamps(const StatusDecoders::InputDisplay &inputs)
@@ -94,12 +70,17 @@ QWidget *frmMonitor::paintLamps(const StatusDecoders::InputDisplay &inputs)
     return changed;
 }
 
-void frmMonitor::paintRelays(const StatusDecoders::RelayDisplay &relays)
+void frmMonitor::paintRelays()
 {
-    const quint32 on = onColor(), off = offColor();
+    const ShownState &state = m_core->state();
     for (int bank = 0; bank < StatusDecoders::bankCount; ++bank)
-        for (int position = 0; position < StatusDecoders::relaysPerBank; ++position)
-            w.cmdRelay[bank][position]->setBackColor(relays.banks[bank][position] ? on : off);
+        for (int position = 0; position < StatusDecoders::relaysPerBank; ++position) {
+            const ShownState::Relay relay =
+                state.relays[std::size_t(bank * StatusDecoders::relaysPerBank + position)];
+            if (relay != ShownState::Relay::Unpainted)
+                w.cmdRelay[bank][position]->setBackColor(
+                    relay == ShownState::Relay::On ? onColor() : offColor());
+        }
 }
 
 void frmMonitor::describeLights(const StatusDecoders::TickDisplay &tick)

@@ -1,6 +1,7 @@
 #include "MonitorLayout.h"
 
 #include "AGauge.h"
+#include "AnalogOutputs.h"
 #include "BgrColor.h"
 #include "ColorButton.h"
 #include "CommandFrames.h"
@@ -185,13 +186,13 @@ MonitorWidgets build(QWidget *client)
     // Analog outputs, right of the gauges.
     w.Label10 = label(client, QStringLiteral("Label10"), QStringLiteral("0.00"), 10275, 120, 720,
                       255, Qt::AlignCenter);
-    w.VScroll1 = slider(client, QStringLiteral("VScroll1"), 10507, 1);
+    w.VScroll1 = slider(client, QStringLiteral("VScroll1"), 10507, AnalogOutputs::designValues[0]);
     w.Label9 = label(client, QStringLiteral("Label9"), QStringLiteral("Out 1"), 10245, 1920, 780,
                      480, Qt::AlignHCenter | Qt::AlignTop);
     w.Label9->setWordWrap(true);
     w.Label11 = label(client, QStringLiteral("Label11"), QStringLiteral("0.00"), 11070, 120, 720,
                       255, Qt::AlignCenter);
-    w.VScroll2 = slider(client, QStringLiteral("VScroll2"), 11302, 0);
+    w.VScroll2 = slider(client, QStringLiteral("VScroll2"), 11302, AnalogOutputs::designValues[1]);
     w.Label12 = label(client, QStringLiteral("Label12"), QStringLiteral("Out 2"), 11040, 1920, 780,
                       480, Qt::AlignHCenter | Qt::AlignTop);
     w.Label12->setWordWrap(true);

@@ -25,7 +25,7 @@ QString fallbackHint(int number)
 
 void frmMonitor::showLinkState()
 {
-    const LinkState &link = m_poll->link();
+    const LinkState &link = m_core->link();
     const LinkState::State state = link.state();
 
     w.Picture5->setColor(LinkText::lampColor(state));
@@ -38,7 +38,7 @@ void frmMonitor::showLinkState()
     shown.state = state;
     shown.portNumber = m_port.portNumber();
     shown.device = m_port.isOpen() || m_port.isLost() ? m_port.device() : QString();
-    shown.since = QTime::currentTime().addMSecs(int(link.since() - m_poll->now()));
+    shown.since = QTime::currentTime().addMSecs(int(link.since() - poll().now()));
     if (!m_port.isOpen())
         shown.problem = PortDiagnosis::explanation(m_port.lastProblem());
     else if (state == LinkState::State::Never && !PortPaths::hasLink(shown.portNumber))

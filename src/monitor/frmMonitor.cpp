@@ -1,5 +1,6 @@
 #include "frmMonitor.h"
 
+#include "AGauge.h"
 #include "AlwaysOnTop.h"
 #include "BgrColor.h"
 #include "ColorButton.h"
@@ -26,9 +27,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr quint32 standardOnColor = BgrColor::fromRgb(50, 200, 50);  // 3328050
-constexpr quint32 standardOffColor = BgrColor::fromRgb(200, 50, 50); // 3289800
 
 // Stored coordinates beyond this are hand-edited nonsense; keeping them finite and small
 // keeps the pixel arithmetic sound until the window is put back on a screen.
@@ -66,8 +64,12 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     setCentralWidget(viewport);
     buildMenus();
 
-    m_poll = new StatusPoll(m_port, *this, this);
-    connect(m_poll, &StatusPoll::linkChanged, this, &frmMonitor::showLinkState);
+    m_core = new PanelCore(m_port, m_store, *this, this);
+    connect(m_core, &PanelCore::frameApplied, this, &frmMonitor::showFrame);
+    connect(m_core, &PanelCore::linkChanged, this, &frmMonitor::showLinkState);
+    connect(m_core, &PanelCore::relaysShown, this, &frmMonitor::paintRelays);
+    connect(m_core, &PanelCore::outputChanged, this, &frmMonitor::showOutput);
+    connect(m_core, &PanelCore::macroRan, this, &frmMonitor::showMacroTexts);
     connectControls();
     ScreenReader::whenListening(this, [this] { describeShownLights(); });
 
@@ -131,13 +133,11 @@ void frmMonitor::Form_Load()
     showLinkState();
     if (!opened)
         return;
-    setTimerEnabled(m_poll->Timer1, true);
-    setTimerEnabled(m_poll->Timer3, false);
-    OffColor = standardOffColor;
-    OnColor = standardOnColor;
-    for (int position = 0; position < 8; ++position)
-        for (auto &bank : w.cmdRelay)
-            bank[position]->setBackColor(*OffColor);
+    setTimerEnabled(poll().Timer1, true);
+    setTimerEnabled(poll().Timer3, false);
+    OffColor = PanelColours::off;
+    OnColor = PanelColours::on;
+    m_core->showRelaysOff();
 }
 
 bool frmMonitor::openPortAtStart()
@@ -171,7 +171,7 @@ QString frmMonitor::portUnavailableMessage(const QString &port)
 void frmMonitor::setMtrResponse(const QString &text)
 {
     m_mtrResponse = text;
-    m_poll->setPollInterval(effectivePollInterval(NumberText::toDouble(text)));
+    poll().setPollInterval(effectivePollInterval(NumberText::toDouble(text)));
 }
 
 int frmMonitor::outerHeight() const
@@ -224,12 +224,12 @@ void frmMonitor::moveTo(double leftTwips, double topTwips)
 
 quint32 frmMonitor::onColor() const
 {
-    return OnColor.value_or(standardOnColor);
+    return OnColor.value_or(PanelColours::on);
 }
 
 quint32 frmMonitor::offColor() const
 {
-    return OffColor.value_or(standardOffColor);
+    return OffColor.value_or(PanelColours::off);
 }
 
 void frmMonitor::chkOnTop_Click()
@@ -249,9 +249,9 @@ void frmMonitor::mnuDiag_Click()
 
 void frmMonitor::changeView(int outerHeightTwips)
 {
-    setTimerEnabled(m_poll->Timer1, false);
+    setTimerEnabled(poll().Timer1, false);
     setOuterHeight(outerHeightTwips);
-    setTimerEnabled(m_poll->Timer1, true);
+    setTimerEnabled(poll().Timer1, true);
 }
 
 void frmMonitor::mnuExit_Click()
@@ -266,8 +266,9 @@ void frmMonitor::mnuSetup_Click()
     SetupDialog *setup = setupDialog();
     if (!setup)
         return;
-    setTimerEnabled(m_poll->Timer1, false);
+    setTimerEnabled(poll().Timer1, false);
     setEnabled(false);
+    m_core->setSetupOpen(true);
     QWidget *dialog = setup->window();
     dialog->show();
     dialog->raise();
@@ -299,7 +300,8 @@ void frmMonitor::setupClosed()
     m_setup = nullptr;
     setEnabled(true);
     reopenLink();
-    setTimerEnabled(m_poll->Timer1, true);
+    setTimerEnabled(poll().Timer1, true);
+    m_core->setSetupOpen(false);
 }
 
 void frmMonitor::reopenLink()
@@ -331,11 +333,37 @@ void frmMonitor::Form_Unload()
 {
     if (std::exchange(m_unloaded, true))
         return;
+    m_core->setClosing();
     m_preferences.SaveSettings();
-    setTimerEnabled(m_poll->Timer1, false);
+    setTimerEnabled(poll().Timer1, false);
     setEnabled(false);
     // Ends the program at once; the other windows close with it and the port is released.
     QCoreApplication::quit();
+}
+
+double frmMonitor::meterScaleMax(int m) const
+{
+    return w.AGauge1[std::size_t(m)]->scaleMax();
+}
+
+QString frmMonitor::meterMultiplier(int m) const
+{
+    return m_preferences.mtr_multiplier(m);
+}
+
+QString frmMonitor::meterCaption(int m) const
+{
+    return w.AGauge1[std::size_t(m)]->caption();
+}
+
+QString frmMonitor::inputName(int k) const
+{
+    return w.LblStatus[std::size_t(k)]->text();
+}
+
+bool frmMonitor::temperatureInCelsius() const
+{
+    return w.Check4->isChecked();
 }
 
 QString frmMonitor::macroCaption(int index) const

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AnalogOutputs.h"
 #include "MonitorHolders.h"
 #include "MonitorLayout.h"
+#include "PanelCore.h"
+#include "PanelOptions.h"
 #include "Preferences.h"
 #include "RegInit.h"
 #include "StatusDecoders.h"
-#include "StatusPoll.h"
 
 #include <QMainWindow>
 #include <optional>
@@ -29,8 +29,10 @@ struct MonitorPlatform
     MonitorDialogs *dialogs = nullptr; // no setup dialog or about box without them
 };
 
-// The main window: the board's live state and the controls that act on it.
-class frmMonitor : public QMainWindow, private StatusFrameHandler, private RegInitSource
+// The main window: the board's live state as the panel core holds it, and the controls that
+// act on it through the core. The window holds the settings the core asks for (scales,
+// multipliers, names, "Deg C", "WDT") in its elements.
+class frmMonitor : public QMainWindow, private PanelOptions, private RegInitSource
 {
     Q_OBJECT
 
@@ -44,7 +46,8 @@ public:
     void Form_Unload();
     bool isUnloaded() const { return m_unloaded; }
 
-    StatusPoll &poll() { return *m_poll; }
+    PanelCore &core() { return *m_core; }
+    StatusPoll &poll() { return m_core->poll(); }
     Preferences &preferences() { return m_preferences; }
     SerialPort &MSComm1() { return m_port; }
 
@@ -136,20 +139,27 @@ protected:
 
 private:
     void connectControls();
-    void analogOutChange(AnalogOutputs::Output &output);
-    StatusDecoders::TickDisplay decodeTick(const QByteArray &frame) const;
+    void showOutput(int output, int value);
+    void showMacroTexts(const MacroCommand::MacroResult &result);
+    void showFrame(const FrameUpdate &update);
+    void showRelays();
     // Give the lamps and relay buttons the frame's colours; paintLamps returns a lamp whose
     // colour changed, or null.
     QWidget *paintLamps(const StatusDecoders::InputDisplay &inputs);
-    void paintRelays(const StatusDecoders::RelayDisplay &relays);
+    void paintRelays();
     void describeLights(const StatusDecoders::TickDisplay &tick);
     void describeShownLights();
     void buildMenus();
     bool openPortAtStart();
     void changeView(int outerHeightTwips);
 
-    // StatusFrameHandler
-    void showStatusFrame(const QByteArray &frame) override;
+    // PanelOptions
+    double meterScaleMax(int m) const override;
+    QString meterMultiplier(int m) const override;
+    QString meterCaption(int m) const override;
+    QString inputName(int k) const override;
+    bool temperatureInCelsius() const override;
+    bool relayLocked(int relay) const override;
 
     // RegInitSource
     QString macroCaption(int index) const override;
@@ -164,11 +174,9 @@ private:
     SetupDialog *m_setup = nullptr;
     MonitorHolders m_holders;
     Preferences m_preferences;
-    StatusPoll *m_poll = nullptr;
+    PanelCore *m_core = nullptr;
     QString m_mtrResponse;
     int m_outerHeight = MonitorLayout::normalHeight;
-    AnalogOutputs::Output m_output1{1};
-    AnalogOutputs::Output m_output2{2};
     bool m_unloaded = false;
     bool m_applyingStoredOutput = false;
     // The lights as frames last painted them: inputs from the last frame, relays from the

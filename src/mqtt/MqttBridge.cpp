@@ -1,21 +1,16 @@
 #include "MqttBridge.h"
 
 #include "ControlCore.h"
-#include "MonitorLayout.h"
 #include "MqttCommand.h"
 #include "MqttConnection.h"
 #include "MqttDiscovery.h"
+#include "PanelCore.h"
 #include "PanelStatus.h"
-#include "SerialPort.h"
-#include "StatusPoll.h"
-#include "frmMonitor.h"
 
-#include <QEvent>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QSlider>
 #include <QSysInfo>
 #include <cstdio>
 
@@ -31,18 +26,20 @@ void tell(const QString &line)
 
 } // namespace
 
-MqttBridge::MqttBridge(frmMonitor &window, ControlCore &core, const QString &configPath,
+MqttBridge::MqttBridge(PanelCore &panel, ControlCore &core, const QString &configPath,
                        QObject *parent)
     : QObject(parent)
-    , m_window(window)
+    , m_panel(panel)
     , m_core(core)
     , m_configPath(configPath)
 {
-    connect(&window.poll(), &StatusPoll::frameShown, this, &MqttBridge::frameShown);
-    connect(&window.poll(), &StatusPoll::linkChanged, this, &MqttBridge::somethingChanged);
-    for (QSlider *slider : {window.w.VScroll1, window.w.VScroll2})
-        connect(slider, &QSlider::valueChanged, this, &MqttBridge::somethingChanged);
-    window.installEventFilter(this);
+    connect(&panel, &PanelCore::frameShown, this, &MqttBridge::frameShown);
+    connect(&panel, &PanelCore::linkChanged, this, &MqttBridge::somethingChanged);
+    connect(&panel, &PanelCore::outputChanged, this, &MqttBridge::somethingChanged);
+    connect(&panel, &PanelCore::setupOpenChanged, this, [this](bool open) {
+        if (!open)
+            somethingChanged();
+    });
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &MqttBridge::reload);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MqttBridge::reload);
 }
@@ -90,7 +87,7 @@ void MqttBridge::reload()
 QString MqttBridge::derivedBaseTopic() const
 {
     return m_config.baseTopic.isEmpty()
-               ? defaultBaseTopic(QSysInfo::machineHostName(), m_window.MSComm1().portNumber())
+               ? defaultBaseTopic(QSysInfo::machineHostName(), m_panel.port().portNumber())
                : m_config.baseTopic;
 }
 
@@ -169,13 +166,6 @@ void MqttBridge::onDisconnected(const QString &reason)
     Q_EMIT connectedChanged(false);
 }
 
-bool MqttBridge::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == &m_window && event->type() == QEvent::EnabledChange && m_window.isEnabled())
-        somethingChanged();
-    return QObject::eventFilter(watched, event);
-}
-
 void MqttBridge::frameShown(const QByteArray &frame)
 {
     if (frame == m_lastFrame && !m_changed)
@@ -202,7 +192,7 @@ void MqttBridge::publishChanges()
         connectTo(m_config);
         return;
     }
-    const PanelStatus panel = readPanelStatus(m_window);
+    const PanelStatus panel = readPanelStatus(m_panel);
     for (const TopicValue &value : m_published.changed(MqttTopics::panelTopics(panel))) {
         m_connection->publish(MqttTopics::joined(m_baseTopic, value.topic), value.payload, true);
         Q_EMIT published(value.topic, value.payload);
@@ -211,7 +201,7 @@ void MqttBridge::publishChanges()
 
 void MqttBridge::publishDiscovery()
 {
-    const PanelStatus panel = readPanelStatus(m_window);
+    const PanelStatus panel = readPanelStatus(m_panel);
     for (const DiscoveryMessage &message :
          MqttDiscovery::messages(m_baseTopic, panel, m_config.commands))
         m_connection->publish(message.topic, message.payload, true);

@@ -9,9 +9,9 @@
 
 class ControlCore;
 class MqttConnection;
-class frmMonitor;
+class PanelCore;
 
-// The panel as a device on an MQTT broker: what the window shows, published retained under
+// The panel as a device on an MQTT broker: what the panel shows, published retained under
 // the base topic when it changes, and commands taken from the broker into the command core,
 // under the same rules as the control socket.
 //
@@ -23,7 +23,7 @@ class MqttBridge : public QObject
     Q_OBJECT
 
 public:
-    MqttBridge(frmMonitor &window, ControlCore &core, const QString &configPath = mqttConfigPath(),
+    MqttBridge(PanelCore &panel, ControlCore &core, const QString &configPath = mqttConfigPath(),
                QObject *parent = nullptr);
     // Publishes "offline" and disconnects.
     ~MqttBridge() override;
@@ -33,9 +33,6 @@ public:
     const MqttConfig &config() const { return m_config; }
     QString baseTopic() const { return m_baseTopic; }
     bool isConnected() const;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 Q_SIGNALS:
     // A value went out to the broker (below the base topic).
@@ -59,7 +56,7 @@ private:
     void reject(const QString &topic, const QString &message);
     QString derivedBaseTopic() const;
 
-    frmMonitor &m_window;
+    PanelCore &m_panel;
     ControlCore &m_core;
     const QString m_configPath;
     QFileSystemWatcher m_watcher;
@@ -67,10 +64,10 @@ private:
     QString m_baseTopic;
     std::unique_ptr<MqttConnection> m_connection;
     PublishedTopics m_published;
-    // Reading the whole window for its topics costs many times what an unchanged tick does,
+    // Reading the whole panel for its topics costs many times what an unchanged tick does,
     // so it is read only when something a topic shows may have changed: another frame, the
-    // link, a slider, or the setup dialog closing (names, captions and meter scales change
-    // only there, and the window is disabled while it is open).
+    // link, an output, or the setup dialog closing (names, captions and meter scales change
+    // only there).
     QByteArray m_lastFrame;
     bool m_changed = true;
     QString m_lastReason; // the last disconnect reason told, so a retry loop says it once

@@ -143,6 +143,7 @@ QSettingsStore::File &QSettingsStore::fileFor(const QString &application) const
         guardFile(file.settings->fileName(), false);
         file.settings->sync();
     }
+    noteFile(file);
     return file;
 }
 
@@ -168,6 +169,28 @@ void QSettingsStore::write(const QString &application, const QString &section, c
     file.settings->setValue(settingsKey(section, key), QVariant(value));
 }
 
+void QSettingsStore::refresh()
+{
+    for (auto &[application, file] : m_files) {
+        const QString path = file.settings->fileName();
+        const QFileInfo info(path);
+        if (info.lastModified() == file.modified && info.size() == file.size)
+            continue;
+        // Mended as at the first read, then read again: QSettings' sync() takes in what
+        // another program wrote.
+        guardFile(path, false);
+        file.settings->sync();
+        noteFile(file);
+    }
+}
+
+void QSettingsStore::noteFile(File &file)
+{
+    const QFileInfo info(file.settings->fileName());
+    file.modified = info.lastModified();
+    file.size = info.exists() ? info.size() : -1;
+}
+
 void QSettingsStore::flush()
 {
     for (auto &[application, file] : m_files) {
@@ -175,6 +198,7 @@ void QSettingsStore::flush()
             continue; // nothing written since the last sync
         file.settings->sync();
         file.pendingWrites = false;
+        noteFile(file);
         if (file.settings->status() == QSettings::AccessError)
             qWarning() << "settings: cannot write" << file.settings->fileName();
     }

@@ -2,6 +2,7 @@
 
 #include "SettingsStore.h"
 
+#include <QDateTime>
 #include <QString>
 #include <map>
 #include <memory>
@@ -31,6 +32,8 @@ public:
     QString read(const QString &application, const QString &section,
                  const QString &key) const override;
 
+    void refresh() override;
+
     // The file that holds an application's settings.
     QString fileName(const QString &application) const;
 
@@ -44,9 +47,12 @@ private:
     {
         std::unique_ptr<QSettings> settings;
         bool pendingWrites = false; // written since the last sync; the file has been checked
+        QDateTime modified;         // the file's time when it was last read or written
+        qint64 size = -1;
     };
 
     File &fileFor(const QString &application) const;
+    static void noteFile(File &file);
 
     mutable std::map<QString, File> m_files;
 };

@@ -9,6 +9,9 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <termios.h>
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#endif
 #endif
 
 namespace {
@@ -156,6 +159,21 @@ bool QtSerialPortAdapter::write(const QByteArray &bytes)
     const qint64 written = m_port.write(bytes);
     m_port.flush();
     return settleError() && written == bytes.size();
+}
+
+qint64 QtSerialPortAdapter::bytesToWrite() const
+{
+    if (!m_port.isOpen())
+        return 0;
+    qint64 waiting = m_port.bytesToWrite();
+#ifdef Q_OS_UNIX
+    // What the driver still holds for the line; Qt's own buffer is emptied by the flush in
+    // write().
+    int queued = 0;
+    if (::ioctl(int(m_port.handle()), TIOCOUTQ, &queued) == 0)
+        waiting += queued;
+#endif
+    return waiting;
 }
 
 QByteArray QtSerialPortAdapter::readAll()

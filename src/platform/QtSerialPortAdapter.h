@@ -29,6 +29,7 @@ public:
     QByteArray readAll() override;
     void clearOutput() override;
     void clearInput() override;
+    qint64 bytesToWrite() const override;
     bool isLost() const override;
     QString path() const override { return m_path; }
     QString device() const override { return m_device; }

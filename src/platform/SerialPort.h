@@ -38,6 +38,9 @@ public:
     virtual void clearOutput() = 0;
     virtual void clearInput() = 0;
 
+    // Bytes written that have not left for the line yet, where the port can tell.
+    virtual qint64 bytesToWrite() const { return 0; }
+
     // True after a port that was open lost its device (an adapter pulled out): the port has
     // closed itself. An explicit close() or a successful open() ends this state. While lost,
     // open() tries only the path the port had open, never the device the number would

@@ -18,6 +18,10 @@ public:
     void save(const QString &application, const QString &section, const QString &key,
               const QString &value);
 
+    // Takes in what another program changed in the store since it was last read, so the
+    // next read sees a file edited on disk while the panel runs.
+    virtual void refresh() {}
+
     // Defers flushing while alive; batches nest.
     class Batch
     {

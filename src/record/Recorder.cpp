@@ -2,11 +2,11 @@
 
 #include "LinkState.h"
 #include "MessageBox.h"
+#include "PanelCore.h"
 #include "PanelStatus.h"
 #include "RecordWriter.h"
 #include "StatusFrame.h"
 #include "StatusPoll.h"
-#include "frmMonitor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,10 +18,11 @@ constexpr qsizetype pendingLimit = 256 * 1024;
 
 } // namespace
 
-Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
+Recorder::Recorder(PanelCore &panel, MessageBox &messages, QWidget *messageParent, QObject *parent)
     : QObject(parent)
-    , m_window(window)
+    , m_panel(panel)
     , m_messages(messages)
+    , m_messageParent(messageParent)
     , m_writer(new RecordWriter)
     , m_clock([] { return QDateTime::currentDateTime(); })
 {
@@ -44,8 +45,8 @@ Recorder::Recorder(frmMonitor &window, MessageBox &messages, QObject *parent)
 
     m_flushTimer.setInterval(flushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &Recorder::flush);
-    connect(&window.poll(), &StatusPoll::frameShown, this, &Recorder::frameShown);
-    connect(&window.poll(), &StatusPoll::linkChanged, this, &Recorder::linkChanged);
+    connect(&panel, &PanelCore::frameShown, this, &Recorder::frameShown);
+    connect(&panel, &PanelCore::linkChanged, this, &Recorder::linkChanged);
 }
 
 Recorder::~Recorder()
@@ -84,7 +85,7 @@ std::optional<QString> Recorder::start(const QString &folder)
     Q_EMIT stateChanged();
     // The file is opened now, not at the first frame, so a folder it cannot be made in is
     // told at once, even while the board is silent.
-    const PanelStatus status = readPanelStatus(m_window);
+    const PanelStatus status = readPanelStatus(m_panel);
     followFile(m_clock().date(), {status.inputNames, status.meterCaptions}, status.port);
     return std::nullopt;
 }
@@ -139,13 +140,13 @@ void Recorder::linkChanged()
 {
     // A frame's own row already says "live"; a row is due here when the link stops
     // answering or its device goes.
-    if (m_recording && QLatin1String(linkStateName(m_window.poll().link().state())) != m_lastLink)
+    if (m_recording && QLatin1String(linkStateName(m_panel.link().state())) != m_lastLink)
         addRow();
 }
 
 void Recorder::addRow()
 {
-    const PanelStatus status = readPanelStatus(m_window);
+    const PanelStatus status = readPanelStatus(m_panel);
     RecordCsv::Sample sample;
     sample.time = m_clock();
     sample.link = status.link;
@@ -188,5 +189,5 @@ void Recorder::writerFailed(int file, const QString &reason)
     m_pendingRows = 0;
     m_stopReason = reason;
     endRecording();
-    m_messages.showMessage(&m_window, tr("Tarnwick"), tr("Recording stopped."), reason);
+    m_messages.showMessage(m_messageParent, tr("Tarnwick"), tr("Recording stopped."), reason);
 }

@@ -13,9 +13,10 @@
 
 class MessageBox;
 class RecordWriter;
-class frmMonitor;
+class PanelCore;
+class QWidget;
 
-// Records every complete frame the window shows, as one row of a CSV file a day, and a row
+// Records every complete frame the panel shows, as one row of a CSV file a day, and a row
 // whenever the link's state changes, so a gap shows in the file.
 //
 // Rows are made on the user-interface thread as frames are shown (a row costs little beside
@@ -29,7 +30,10 @@ class Recorder : public QObject
 public:
     using Clock = std::function<QDateTime()>; // local time
 
-    Recorder(frmMonitor &window, MessageBox &messages, QObject *parent = nullptr);
+    // A stopped recording is told through `messages`, above `messageParent` (none: the
+    // message stands alone).
+    Recorder(PanelCore &panel, MessageBox &messages, QWidget *messageParent = nullptr,
+             QObject *parent = nullptr);
     // Writes what is gathered and closes the file.
     ~Recorder() override;
 
@@ -70,8 +74,9 @@ private:
     void writerFailed(int file, const QString &reason);
     void endRecording();
 
-    frmMonitor &m_window;
+    PanelCore &m_panel;
     MessageBox &m_messages;
+    QWidget *m_messageParent;
     QThread m_thread;
     RecordWriter *m_writer; // lives on m_thread
     QTimer m_flushTimer;

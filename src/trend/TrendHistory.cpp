@@ -1,30 +1,33 @@
 #include "TrendHistory.h"
 
-#include "AGauge.h"
-#include "frmMonitor.h"
+#include "PanelCore.h"
 
 #include <QDateTime>
 
-TrendHistory::TrendHistory(frmMonitor &window, QObject *parent)
-    : TrendHistory(window, &QDateTime::currentMSecsSinceEpoch, parent)
+TrendHistory::TrendHistory(PanelCore &panel, QObject *parent)
+    : TrendHistory(panel, &QDateTime::currentMSecsSinceEpoch, parent)
 {}
 
-TrendHistory::TrendHistory(frmMonitor &window, Clock clock, QObject *parent)
+TrendHistory::TrendHistory(PanelCore &panel, Clock clock, QObject *parent)
     : QObject(parent)
-    , m_window(window)
+    , m_panel(panel)
     , m_clock(std::move(clock))
 {
-    StatusPoll &poll = window.poll();
-    connect(&poll, &StatusPoll::frameShown, this, &TrendHistory::sampleNeedles);
-    connect(&poll, &StatusPoll::linkChanged, this, &TrendHistory::linkChanged);
+    connect(&panel, &PanelCore::frameShown, this, &TrendHistory::sampleNeedles);
+    connect(&panel, &PanelCore::linkChanged, this, &TrendHistory::linkChanged);
 }
 
 void TrendHistory::sampleNeedles()
 {
+    append(m_panel.state().meters);
+}
+
+void TrendHistory::append(const std::array<double, 6> &needles)
+{
     TrendSample sample;
     sample.msecsSinceEpoch = m_clock();
     for (std::size_t m = 0; m < sample.values.size(); ++m)
-        sample.values[m] = trendValue(m_window.w.AGauge1[m]->needleValue());
+        sample.values[m] = trendValue(needles[m]);
     sample.gapBefore = m_gapPending;
     m_gapPending = false;
     m_ring.append(sample);
@@ -33,6 +36,6 @@ void TrendHistory::sampleNeedles()
 
 void TrendHistory::linkChanged()
 {
-    if (m_window.poll().link().state() != LinkState::State::Live)
+    if (m_panel.link().state() != LinkState::State::Live)
         m_gapPending = true;
 }

@@ -3,7 +3,6 @@
 #include "AGauge.h"
 #include "TrendChartView.h"
 #include "TrendHistory.h"
-#include "frmMonitor.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -61,10 +60,11 @@ qint64 TrendWindow::spanMs(Span span)
     return 10 * 60'000;
 }
 
-TrendWindow::TrendWindow(TrendHistory &history, frmMonitor &window, QWidget *parent)
+TrendWindow::TrendWindow(TrendHistory &history, const TrendWindowModule::Gauges &gauges,
+                         QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_history(history)
-    , m_window(window)
+    , m_gauges(gauges)
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("TrendWindow"));
@@ -149,7 +149,7 @@ void TrendWindow::reloadScales()
 void TrendWindow::applyScales(bool always)
 {
     for (int m = 0; m < channelCount; ++m) {
-        TrendScale scale = readTrendScale(*m_window.w.AGauge1[std::size_t(m)]);
+        TrendScale scale = readTrendScale(*m_gauges[std::size_t(m)]);
         if (m_recording)
             scale.caption = m_recording->captions[std::size_t(m)];
         TrendChartView *view = m_charts[std::size_t(m)];

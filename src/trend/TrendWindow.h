@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TrendFile.h"
+#include "TrendWindowModule.h"
 
 #include <QWidget>
 #include <array>
@@ -14,7 +15,6 @@ template<typename T>
 class QFutureWatcher;
 class TrendChartView;
 class TrendHistory;
-class frmMonitor;
 
 // "Tarnwick Trends": the six channels over time, one chart each, from the live history or
 // from a recording.
@@ -39,7 +39,8 @@ public:
     // half span.
     static constexpr qint64 leadShare = 2;
 
-    TrendWindow(TrendHistory &history, frmMonitor &window, QWidget *parent = nullptr);
+    TrendWindow(TrendHistory &history, const TrendWindowModule::Gauges &gauges,
+                QWidget *parent = nullptr);
     ~TrendWindow() override;
 
     // Shows the window, or brings it to the front when it is open already.
@@ -100,7 +101,7 @@ private:
     void showProblem(const QString &text, const QString &informative);
 
     TrendHistory &m_history;
-    frmMonitor &m_window;
+    TrendWindowModule::Gauges m_gauges;
     Span m_span = Span::TenMinutes;
     bool m_following = true;
     // The charts show the live history (rather than a recording) since the last redraw.

@@ -4,9 +4,10 @@
 
 #include <type_traits>
 
-extern "C" Q_DECL_EXPORT QWidget *tarnwickMakeTrendWindow(TrendHistory &history, frmMonitor &window)
+extern "C" Q_DECL_EXPORT QWidget *tarnwickMakeTrendWindow(TrendHistory &history,
+                                                          const TrendWindowModule::Gauges &gauges)
 {
-    return new TrendWindow(history, window);
+    return new TrendWindow(history, gauges);
 }
 
 extern "C" Q_DECL_EXPORT void tarnwickShowTrendWindow(QWidget *trends)

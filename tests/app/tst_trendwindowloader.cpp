@@ -37,17 +37,17 @@ private Q_SLOTS:
     {
         MonitorFixture f;
         frmMonitor &monitor = f.load();
-        TrendHistory history(monitor);
+        TrendHistory history(monitor.core());
         TrendWindowLoader loader(
             {u"/nonexistent/tarnwick-trends.so"_s, QStringLiteral(TARNWICK_TRENDS_MODULE)});
         QString problem;
-        QVERIFY2(loader.open(history, monitor, &problem), qPrintable(problem));
+        QVERIFY2(loader.open(history, monitor.w.AGauge1, &problem), qPrintable(problem));
         QWidget *window = loader.window();
         QVERIFY(window);
         QCOMPARE(window->objectName(), u"TrendWindow"_s);
         QVERIFY(window->isVisible());
         window->hide();
-        QVERIFY(loader.open(history, monitor, &problem));
+        QVERIFY(loader.open(history, monitor.w.AGauge1, &problem));
         QCOMPARE(loader.window(), window); // made once
         QVERIFY(window->isVisible());
     }
@@ -67,10 +67,10 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         MonitorFixture f;
         frmMonitor &monitor = f.load();
-        TrendHistory history(monitor);
+        TrendHistory history(monitor.core());
         TrendWindowLoader loader({place});
         QString problem;
-        QVERIFY(!loader.open(history, monitor, &problem));
+        QVERIFY(!loader.open(history, monitor.w.AGauge1, &problem));
         QVERIFY2(problem.contains(reason), qPrintable(problem));
         QVERIFY(!loader.window());
     }

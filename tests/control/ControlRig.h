@@ -49,7 +49,7 @@ struct Rig : BoardPanel
         if (instance.claim() != PanelInstance::Claim::Claimed || !instance.server() ||
             !startBoardAndWindow(boardPort, dialogs))
             return false;
-        core = std::make_unique<ControlCore>(*window);
+        core = std::make_unique<ControlCore>(window->core());
         server = std::make_unique<ControlServer>(instance.server(), *core);
         window->Form_Load();
         if (!port.isOpen())

@@ -1,5 +1,6 @@
 // What a relay command's reply says the board should show afterwards, and the reply line.
 #include "ControlReplies.h"
+#include "RelayExpectation.h"
 #include "TestMain.h"
 
 #include <QJsonArray>
@@ -43,7 +44,7 @@ private Q_SLOTS:
         QList<QByteArray> list;
         for (qsizetype at = 0; at < frames.size(); at += 5)
             list << frames.mid(at, 5);
-        QCOMPARE(ControlReplies::expectedRelays(shown, list), expected);
+        QCOMPARE(expectedRelays(shown, list), expected);
     }
 
     void everyRefusalHasItsOwnCodeAndAMessage()
@@ -63,8 +64,8 @@ private Q_SLOTS:
     void aReplyIsOneCompactLine()
     {
         const QByteArray line =
-            ControlReplies::line(ControlReplies::ranRelayCommand(1, {{5, true}}));
-        QCOMPARE(line, R"({"expect":[{"on":true,"relay":5}],"frames":1,"ok":true})"
+            ControlReplies::line(ControlReplies::ranRelayCommand(1, {{5, true}}, 7));
+        QCOMPARE(line, R"({"confirmAfter":7,"expect":[{"on":true,"relay":5}],"frames":1,"ok":true})"
                        "\n"_ba);
     }
 };

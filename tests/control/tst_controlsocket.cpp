@@ -85,7 +85,7 @@ void releaseResumeTimer(Rig &rig)
     timer->setInterval(1);
 }
 
-enum class Situation { BoardNeverAnswered, WdtChecked, ResumeTimerStuck, WindowDisabled };
+enum class Situation { BoardNeverAnswered, WdtChecked, ResumeTimerStuck, SetupOpen };
 
 } // namespace
 
@@ -223,9 +223,11 @@ private Q_SLOTS:
             holdResumeTimer(rig);
             waiting.send(R"({"command":"relay","relay":2,"action":"toggle"})"
                          "\n");
-            QVERIFY(QTest::qWaitFor([&] { return rig.core->waitingCount() == 1; }, patience));
+            QVERIFY(
+                QTest::qWaitFor([&] { return rig.window->core().waitingCount() == 1; }, patience));
             waiting.socket.abort();
-            QVERIFY(QTest::qWaitFor([&] { return rig.core->waitingCount() == 0; }, patience));
+            QVERIFY(
+                QTest::qWaitFor([&] { return rig.window->core().waitingCount() == 0; }, patience));
             releaseResumeTimer(rig);
         }
         QVERIFY(QTest::qWaitFor([&] { return rig.server->clientCount() == 0; }, patience));
@@ -293,10 +295,8 @@ private Q_SLOTS:
         QTest::newRow("R16 while WDT is checked") << Situation::WdtChecked << r16 << u"wdt-lock"_s;
         QTest::newRow("resume timer runs a whole poll interval")
             << Situation::ResumeTimerStuck << r1 << u"busy"_s;
-        QTest::newRow("relay, window disabled")
-            << Situation::WindowDisabled << r1 << u"setup-open"_s;
-        QTest::newRow("aout, window disabled")
-            << Situation::WindowDisabled << aout << u"setup-open"_s;
+        QTest::newRow("relay, setup dialog open") << Situation::SetupOpen << r1 << u"setup-open"_s;
+        QTest::newRow("aout, setup dialog open") << Situation::SetupOpen << aout << u"setup-open"_s;
     }
     void commandsThatMayNotActAreRefused()
     {
@@ -320,8 +320,8 @@ private Q_SLOTS:
         case Situation::ResumeTimerStuck:
             holdResumeTimer(rig);
             break;
-        case Situation::WindowDisabled:
-            rig.window->setEnabled(false);
+        case Situation::SetupOpen:
+            rig.window->core().setSetupOpen(true);
             break;
         }
         Client client;

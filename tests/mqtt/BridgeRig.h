@@ -62,7 +62,7 @@ struct BridgeRig
 
     bool startBridge()
     {
-        bridge = std::make_unique<MqttBridge>(*panel.window, *panel.core, configPath());
+        bridge = std::make_unique<MqttBridge>(panel.window->core(), *panel.core, configPath());
         bridge->start();
         return QTest::qWaitFor([&] { return bridge->isConnected(); }, patience);
     }

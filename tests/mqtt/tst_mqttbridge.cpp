@@ -346,8 +346,8 @@ private Q_SLOTS:
         rig.broker.stop();
         QVERIFY(rig.writeConfig());
         QVERIFY(rig.panel.start());
-        rig.bridge =
-            std::make_unique<MqttBridge>(*rig.panel.window, *rig.panel.core, rig.configPath());
+        rig.bridge = std::make_unique<MqttBridge>(rig.panel.window->core(), *rig.panel.core,
+                                                  rig.configPath());
         rig.bridge->start();
         QVERIFY(rig.panel.awaitFreshFrame());
         QVERIFY(!rig.bridge->isConnected());
@@ -366,8 +366,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return rig.probe->isSubscribed(); }, patience));
         QVERIFY(rig.panel.start());
         // No file: off.
-        rig.bridge =
-            std::make_unique<MqttBridge>(*rig.panel.window, *rig.panel.core, rig.configPath());
+        rig.bridge = std::make_unique<MqttBridge>(rig.panel.window->core(), *rig.panel.core,
+                                                  rig.configPath());
         rig.bridge->start();
         QVERIFY(!rig.bridge->config().enabled());
 

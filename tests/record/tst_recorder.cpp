@@ -118,7 +118,8 @@ private Q_SLOTS:
     {
         m_rig = std::make_unique<Rig>();
         QVERIFY(m_rig->start());
-        m_recorder = std::make_unique<Recorder>(*m_rig->window, m_rig->messages);
+        m_recorder =
+            std::make_unique<Recorder>(m_rig->window->core(), m_rig->messages, m_rig->window.get());
         m_rig->core->setRecorder(m_recorder.get());
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_folder->isValid());

@@ -30,7 +30,7 @@ struct Rig
         monitor.load();
         window().poll().Timer1->stop();
         window().poll().setClock([this] { return pollNow; });
-        history = std::make_unique<TrendHistory>(window(), [this] { return wallNow; });
+        history = std::make_unique<TrendHistory>(window().core(), [this] { return wallNow; });
     }
 
     // Sets the needles by hand and takes a sample, as a shown frame does.
@@ -39,7 +39,7 @@ struct Rig
         wallNow = wallTime;
         for (int m = 0; m < 6; ++m)
             gauge(m).setNeedleValue(needles[std::size_t(m)]);
-        history->sampleNeedles();
+        history->append(needles);
     }
 
     // One poll tick that reads `frame` as the board's reply.

@@ -26,7 +26,7 @@ struct Rig : BoardPanel
         if (!startBoardAndWindow(boardPort))
             return false;
         // Made with the window, before its start, as the program does.
-        history = std::make_unique<TrendHistory>(*window);
+        history = std::make_unique<TrendHistory>(window->core());
         QObject::connect(history.get(), &TrendHistory::sampled, [this] {
             std::array<float, 6> needles{};
             for (int m = 0; m < 6; ++m)

@@ -57,7 +57,7 @@ struct WindowRig : Rig
             gauge(m).setScaleMin(0.0);
             gauge(m).setScaleMax(100.0);
         }
-        trends = std::make_unique<TrendWindow>(*history, window());
+        trends = std::make_unique<TrendWindow>(*history, window().w.AGauge1);
     }
     bool showTrends()
     {

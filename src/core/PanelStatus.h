@@ -5,9 +5,10 @@
 #include <QString>
 #include <array>
 
-class frmMonitor;
+class PanelCore;
 
-// What the window shows of the last complete frame, as the control socket reports it.
+// What the panel shows of the last complete frame, as the control socket, MQTT and the
+// recording report it.
 struct PanelStatus
 {
     QString link; // "never", "live", "no-reply" or "lost"
@@ -21,14 +22,11 @@ struct PanelStatus
     QString temperature;
     QString frequency;
     std::array<int, 2> aout{};
-    QByteArray frame; // empty before the first complete frame
+    QByteArray frame;           // empty before the first complete frame
+    quint64 answersRequest = 0; // the status request the frame answers
 
     QJsonObject toJson() const;
 };
 
-// The relays as their buttons show them: on where a button has the on colour. Index 0 is R1.
-std::array<bool, 64> shownRelays(const frmMonitor &window);
-
-// Read from the window's own elements, so the report is what the user sees: the button and
-// lamp colours, the needles, the readouts and the sliders.
-PanelStatus readPanelStatus(frmMonitor &window);
+// Read from the core: the relays, lamps, needles and readouts as the window shows them.
+PanelStatus readPanelStatus(const PanelCore &core);

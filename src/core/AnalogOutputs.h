@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <optional>
 
 // The two analog outputs: what the level labels show, and which values the poll sends.
@@ -11,6 +12,8 @@ namespace AnalogOutputs {
 
 inline constexpr int minimumValue = 0;
 inline constexpr int maximumValue = 255;
+// Where outputs 1 and 2 stand before the stored values are loaded.
+inline constexpr std::array<int, 2> designValues{1, 0};
 
 // The level label: the value divided by 51 with two decimals, halves away from zero
 // (0 -> "0.00", 51 -> "1.00", 128 -> "2.51", 255 -> "5.00"). Exact for every value: a
