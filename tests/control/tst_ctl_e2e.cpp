@@ -141,6 +141,26 @@ private Q_SLOTS:
         QVERIFY(rig.board.state().relay(5));
     }
 
+    void aSecondOnOrOffRightAfterTheFirstLeavesTheRelayAsAsked()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        QSignalSpy frames(&rig.board, &PtyBoard::frameReceived);
+        // Twenty times "on" twice and twenty times "off" twice, the second with --wait as
+        // soon as the first has returned, before any frame could show what it did.
+        for (int round = 0; round < 40; ++round) {
+            const bool on = round % 2 == 0;
+            const QString action = on ? u"on"_s : u"off"_s;
+            frames.clear();
+            QCOMPARE(ctl({u"relay"_s, u"R7"_s, action}).exitCode, 0);
+            const Finished second = ctl({u"relay"_s, u"R7"_s, action, u"--wait"_s});
+            QVERIFY2(second.exitCode == 0, second.err.constData());
+            QCOMPARE(shownOn(rig, 7), on);
+            QCOMPARE(rig.board.state().relay(7), on);
+            QCOMPARE(commandFrames(frames), QList<QByteArray>{QByteArray::fromHex("244130400D")});
+        }
+    }
+
     void toggleSendsEveryTime()
     {
         Rig rig;

@@ -176,6 +176,31 @@ private Q_SLOTS:
         }
     }
 
+    void onOrOffTwiceLeavesTheRelayAsAsked_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("ON twice") << QByteArray("ON");
+        QTest::newRow("OFF twice, from on") << QByteArray("OFF");
+    }
+    void onOrOffTwiceLeavesTheRelayAsAsked()
+    {
+        QFETCH(QByteArray, payload);
+        const bool on = payload == "ON";
+        BridgeRig rig;
+        rig.panel.board.setRelay(12, !on);
+        QVERIFY2(rig.start("commands=on\n"), qPrintable(rig.broker.errorString()));
+        QVERIFY(rig.probe->waitFor(topic(u"relay/12"_s), on ? "OFF" : "ON"));
+        QSignalSpy frames(&rig.panel.board, &PtyBoard::frameReceived);
+        // As Home Assistant repeats a command: the second comes before a frame shows the first.
+        QVERIFY(rig.probe->publish(topic(u"relay/12/set"_s), payload));
+        QVERIFY(rig.probe->publish(topic(u"relay/12/set"_s), payload));
+        QVERIFY(rig.probe->waitFor(topic(u"relay/12"_s), payload));
+        QVERIFY(rig.panel.awaitFreshFrame());
+        QVERIFY(rig.panel.awaitFreshFrame());
+        QCOMPARE(rig.panel.board.state().relay(12), on);
+        QCOMPARE(commandFrames(frames), QList<QByteArray>{QByteArray::fromHex("244230080D")});
+    }
+
     void badCommandsAreDroppedAndNothingIsSent_data()
     {
         QTest::addColumn<QString>("below");

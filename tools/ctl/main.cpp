@@ -115,10 +115,13 @@ int awaitFrame(PanelConnection &panel, QDeadlineTimer deadline, Confirms confirm
     }
 }
 
-// After a relay command or macro: a later frame that shows every relay it switched as the
-// command asked.
-int confirmRelays(PanelConnection &panel, const Invocation &invocation, const QJsonArray &expect)
+// After a relay command or macro: a frame requested after the command that shows every relay
+// it switched as the command asked. A frame the board was asked for before it shows the
+// relays as they were.
+int confirmRelays(PanelConnection &panel, const Invocation &invocation, const QJsonObject &reply)
 {
+    const QJsonArray expect = reply.value(QLatin1String("expect")).toArray();
+    const double confirmAfter = reply.value(QLatin1String("confirmAfter")).toDouble();
     const double seconds = invocation.timeout.value_or(defaultWaitSeconds);
     if (const std::optional<int> failed = startWatching(panel))
         return *failed;
@@ -128,7 +131,9 @@ int confirmRelays(PanelConnection &panel, const Invocation &invocation, const QJ
                       .arg(item[QLatin1String("relay")].toInt())
                       .arg(item[QLatin1String("on")].toBool() ? QStringLiteral("on")
                                                               : QStringLiteral("off"));
-    const auto confirms = [&expect](const QJsonObject &status) {
+    const auto confirms = [&expect, confirmAfter](const QJsonObject &status) {
+        if (status.value(QLatin1String("answersRequest")).toDouble() <= confirmAfter)
+            return false;
         for (const QJsonValue &item : expect)
             if (CtlOutput::relayOn(status, item[QLatin1String("relay")].toInt()) !=
                 item[QLatin1String("on")].toBool())
@@ -206,7 +211,7 @@ int run(const Invocation &invocation)
     case Verb::Macro:
         if (!invocation.wait)
             return Done;
-        return confirmRelays(panel, invocation, reply->value(QLatin1String("expect")).toArray());
+        return confirmRelays(panel, invocation, *reply);
     case Verb::Watch:
         return watch(panel, invocation.json);
     case Verb::WaitInput:
