@@ -46,10 +46,9 @@ PanelCore::PanelCore(SerialPort &port, SettingsStore &store, PanelOptions &optio
     connect(&m_patienceTimer, &QTimer::timeout, this, &PanelCore::dispatch);
 }
 
-PanelCore::~PanelCore()
-{
-    refuseWaiting(Refusal::Closing);
-}
+// Commands still waiting are dropped unanswered: those who would be told are being taken
+// down with the panel. setClosing() answers them while they are still there.
+PanelCore::~PanelCore() = default;
 
 void PanelCore::showStatusFrame(const QByteArray &frame)
 {

@@ -22,6 +22,7 @@ class PanelOptions;
 class SettingsStore;
 
 // What a frame changed, for the front end that paints it. The state itself is the core's.
+// It refers to the frame being shown: for direct connections only.
 struct FrameUpdate
 {
     const QByteArray &frame;

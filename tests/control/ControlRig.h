@@ -3,6 +3,7 @@
 // A panel with its control socket in the test process, on the simulated board over a real
 // pseudo-terminal: the window, the one-panel claim whose socket the control server takes,
 // and the core. Each test's own runtime folder keeps its socket apart from any other.
+#include "BoardFrames.h"
 #include "BoardPanel.h"
 #include "CommandFrames.h"
 #include "ControlCore.h"
@@ -67,17 +68,5 @@ struct Rig : BoardPanel
             [&] { return board.statusRequests() > asked + 1 && shown.count() >= 2; }, patience);
     }
 };
-
-// The frames a spy on PtyBoard::frameReceived caught, without the status requests.
-inline QList<QByteArray> commandFrames(const QSignalSpy &frames)
-{
-    QList<QByteArray> found;
-    for (const QList<QVariant> &arguments : frames) {
-        const QByteArray frame = arguments.at(0).toByteArray();
-        if (frame != CommandFrames::statusRequest())
-            found << frame;
-    }
-    return found;
-}
 
 } // namespace ControlTest

@@ -1,5 +1,6 @@
 // The panel core without a window: commands from scripts against the simulated board over a
 // real pseudo-terminal, and macro lists read from a real settings file.
+#include "BoardFrames.h"
 #include "CommandFrames.h"
 #include "FakeSerialPort.h"
 #include "MemorySettingsStore.h"
@@ -64,17 +65,6 @@ struct BoardCore
     }
 };
 
-QList<QByteArray> relayFrames(const QSignalSpy &received)
-{
-    QList<QByteArray> frames;
-    for (const QList<QVariant> &arguments : received) {
-        const QByteArray frame = arguments.at(0).toByteArray();
-        if (frame != CommandFrames::statusRequest())
-            frames << frame;
-    }
-    return frames;
-}
-
 } // namespace
 
 class TestPanelCore : public QObject
@@ -127,7 +117,7 @@ private Q_SLOTS:
 
         QVERIFY(rig.awaitConfirmation(outcomes[1]));
         QCOMPARE(rig.core->state().relayOn(6), on);
-        QCOMPARE(relayFrames(received), QList<QByteArray>{MakeRelayFrame('A', 6)});
+        QCOMPARE(commandFrames(received), QList<QByteArray>{MakeRelayFrame('A', 6)});
     }
 
     void aBurstOfTogglesKeepsToTheLinesRateAndThePollGoesOn()
@@ -216,7 +206,7 @@ private Q_SLOTS:
         QVERIFY(rig.core->poll().frameAnswers() > outcomes[0].confirmAfter);
         QVERIFY(rig.awaitConfirmation(outcomes[1]));
         QVERIFY(rig.core->state().relayOn(0) && rig.core->state().relayOn(1));
-        QCOMPARE(relayFrames(received),
+        QCOMPARE(commandFrames(received),
                  (QList<QByteArray>{MakeRelayFrame('A', 0), MakeRelayFrame('A', 1)}));
     }
 

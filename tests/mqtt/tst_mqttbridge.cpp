@@ -17,10 +17,8 @@
 #include <QSlider>
 #include <QTimer>
 #include <random>
-
 using namespace MqttTest;
 using namespace Qt::StringLiterals;
-using ControlTest::commandFrames;
 
 namespace {
 
