@@ -1,22 +1,8 @@
 #pragma once
 
-class frmMonitor;
-class MacroStringHolders;
-class QWidget;
+#include "SetupHost.h"
 
-// The setup dialog as the monitor window needs it: the dialog lives in a part of the program
-// that builds on the monitor window, so the monitor knows it only by this interface.
-class SetupDialog
-{
-public:
-    virtual ~SetupDialog() = default;
-    // The dialog's window; it deletes itself when the user closes it.
-    virtual QWidget *window() = 0;
-    // The dialog's load: a load-all of its own, then its pages.
-    virtual void Form_Load() = 0;
-    // The 64 macro-string fields, holders of "OnString" n and "OffString" n.
-    virtual MacroStringHolders &macroStrings() = 0;
-};
+class frmMonitor;
 
 // The windows the monitor opens that belong to other parts of the program; the program
 // supplies them.

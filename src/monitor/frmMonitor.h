@@ -6,6 +6,7 @@
 #include "PanelOptions.h"
 #include "Preferences.h"
 #include "RegInit.h"
+#include "SetupHost.h"
 #include "StatusDecoders.h"
 
 #include <QMainWindow>
@@ -32,7 +33,7 @@ struct MonitorPlatform
 // The main window: the board's live state as the panel core holds it, and the controls that
 // act on it through the core. The window holds the settings the core asks for (scales,
 // multipliers, names, "Deg C", "WDT") in its elements.
-class frmMonitor : public QMainWindow, private PanelOptions, private RegInitSource
+class frmMonitor : public QMainWindow, public SetupHost, private PanelOptions, private RegInitSource
 {
     Q_OBJECT
 
@@ -48,7 +49,8 @@ public:
 
     PanelCore &core() { return *m_core; }
     StatusPoll &poll() { return m_core->poll(); }
-    Preferences &preferences() { return m_preferences; }
+    Preferences &preferences() override { return m_preferences; }
+    PreferenceHolders &holders() override { return m_holders; }
     SerialPort &MSComm1() { return m_port; }
 
     // Colours of a relay or input reported on and off, 0x00BBGGRR; unset until the port has
@@ -83,7 +85,7 @@ public:
     MacroStringHolders *macroStrings();
     // What the setup dialog does as it closes, after its save-all: the window takes input
     // again, the link the dialog may have closed is opened again, and the poll resumes.
-    void setupClosed();
+    void setupClosed() override;
     // Opens the link as the start does, when it is not open: the port named by
     // "Meter-ComPort", with the same message when it is not available.
     void reopenLink();

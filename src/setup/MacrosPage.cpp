@@ -1,9 +1,9 @@
 #include "MacrosPage.h"
 
 #include "ColorButton.h"
+#include "PreferenceHolders.h"
 #include "SettingsKeys.h"
 #include "Twips.h"
-#include "frmMonitor.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -47,9 +47,9 @@ QLabel *heading(const QString &text)
 
 } // namespace
 
-MacrosPage::MacrosPage(frmMonitor &monitor, SettingsStore &store, int first, QWidget *parent)
+MacrosPage::MacrosPage(PreferenceHolders &holders, SettingsStore &store, int first, QWidget *parent)
     : QWidget(parent)
-    , m_monitor(monitor)
+    , m_holders(holders)
     , m_store(store)
     , m_first(first)
 {
@@ -156,7 +156,7 @@ void MacrosPage::loadNames()
 void MacrosPage::MacroName_Change(int n)
 {
     const QString name = macroName(n);
-    m_monitor.w.cmdMacro.at(std::size_t(n))->setText(name);
+    m_holders.setMacroName(n, name);
     SettingsAccess(m_store).save(Keys::MacroName, n, name);
 }
 

@@ -5,7 +5,7 @@
 
 class QLineEdit;
 class SettingsStore;
-class frmMonitor;
+class PreferenceHolders;
 
 // One macro tab: sixteen rows of name, on string and off string, macros first+1 to
 // first+16. Each keystroke reaches the store; a name also relabels its macro button. The
@@ -22,7 +22,8 @@ class MacrosPage : public QWidget
 public:
     static constexpr int rowCount = 16;
 
-    MacrosPage(frmMonitor &monitor, SettingsStore &store, int first, QWidget *parent = nullptr);
+    MacrosPage(PreferenceHolders &holders, SettingsStore &store, int first,
+               QWidget *parent = nullptr);
 
     int first() const { return m_first; }
     bool holds(int n) const { return n >= m_first && n < m_first + rowCount; }
@@ -62,7 +63,7 @@ private:
     void setText(Field field, int n, const QString &text);
     void changed(Field field, int n);
 
-    frmMonitor &m_monitor;
+    PreferenceHolders &m_holders;
     SettingsStore &m_store;
     int m_first;
     bool m_built = false;

@@ -5,8 +5,10 @@
 #include "FirstEvent.h"
 #include "NumberBox.h"
 #include "NumberText.h"
+#include "PreferenceHolders.h"
+#include "Preferences.h"
 #include "SettingsKeys.h"
-#include "frmMonitor.h"
+#include "SetupHost.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -75,10 +77,9 @@ QLabel *valueDisplay(const char *name, const QString &text)
 
 } // namespace
 
-MetersPage::MetersPage(frmMonitor &monitor, SettingsStore &store, ColorPicker &colors,
-                       QWidget *parent)
+MetersPage::MetersPage(SetupHost &host, SettingsStore &store, ColorPicker &colors, QWidget *parent)
     : QWidget(parent)
-    , m_monitor(monitor)
+    , m_host(host)
     , m_store(store)
     , m_colors(colors)
 {
@@ -207,7 +208,7 @@ void MetersPage::connectControls()
 
 AGauge &MetersPage::gauge(int m) const
 {
-    return *m_monitor.w.AGauge1.at(std::size_t(m));
+    return m_host.holders().gauge(m);
 }
 
 void MetersPage::setSlider(QScrollBar *slider, MeterValues::SliderPosition position)
@@ -240,7 +241,7 @@ void MetersPage::Load()
                                                        g.minorTickCount()));
     setSlider(HScroll3, MeterValues::pollPeriodPosition(settings.read(Keys::MeterResponse)));
     Label6->setText(QString::number(HScroll3->value()));
-    Label8->setText(m_monitor.preferences().mtr_multiplier(0));
+    Label8->setText(m_host.preferences().mtr_multiplier(0));
     // The slider's reaction would store the multiplier in its own form (" 5" as "5", "1.234"
     // as "1.23"): at load it runs only for a text already in that form, which it leaves as it
     // is. Until the user moves the slider the stored text stays as written.
@@ -260,7 +261,7 @@ void MetersPage::Combo1_Click()
     Text1->setText(g.caption());
     showBandsAndScale(g);
     setSlider(HScroll2, MeterValues::divisionsPosition(double(g.minorTickCount())));
-    Preferences &preferences = m_monitor.preferences();
+    Preferences &preferences = m_host.preferences();
     preferences.GetMultiplier();
     const QString multiplier = preferences.mtr_multiplier(m_currentMeter);
     setSlider(HScroll4, MeterValues::multiplierPosition(multiplier));
@@ -288,15 +289,15 @@ void MetersPage::HScroll4_Change()
     const QString factor = MeterValues::multiplierText(HScroll4->value());
     Label8->setText(factor);
     SettingsAccess(m_store).save(Keys::Multiplier, m_currentMeter, factor);
-    m_monitor.preferences().GetMultiplier();
+    m_host.preferences().GetMultiplier();
 }
 
 void MetersPage::HScroll3_Change()
 {
-    m_monitor.setMtrResponse(QString::number(HScroll3->value()));
-    Label6->setText(m_monitor.mtr_response());
+    m_host.holders().setMtrResponse(QString::number(HScroll3->value()));
+    Label6->setText(m_host.holders().mtrResponse());
     if (!m_loading)
-        m_monitor.preferences().SaveSettings();
+        m_host.preferences().SaveSettings();
 }
 
 void MetersPage::colorClick(int band)
@@ -337,7 +338,7 @@ bool MetersPage::applyBands()
 void MetersPage::Command10_Click()
 {
     if (applyBands())
-        m_monitor.preferences().SaveSettings();
+        m_host.preferences().SaveSettings();
 }
 
 void MetersPage::Command12_Click()

@@ -12,7 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class SettingsStore;
-class frmMonitor;
+class SetupHost;
 
 // The "Meters" tab: one meter's title, scale, colour bands, divisions and multiplier, and
 // the poll period. It works on the monitor's live gauges, so the user sees each change on
@@ -23,7 +23,7 @@ class MetersPage : public QWidget
     Q_OBJECT
 
 public:
-    MetersPage(frmMonitor &monitor, SettingsStore &store, ColorPicker &colors,
+    MetersPage(SetupHost &host, SettingsStore &store, ColorPicker &colors,
                QWidget *parent = nullptr);
 
     // Makes meter 0 current and shows it, with the poll period.
@@ -73,7 +73,7 @@ private:
     // number.
     bool applyBands();
 
-    frmMonitor &m_monitor;
+    SetupHost &m_host;
     SettingsStore &m_store;
     ColorPicker &m_colors;
     int m_currentMeter = 0;

@@ -1,8 +1,8 @@
 #include "NamesPage.h"
 
 #include "LampLabel.h"
+#include "PreferenceHolders.h"
 #include "SettingsKeys.h"
-#include "frmMonitor.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,9 +35,9 @@ QLineEdit *nameBox(QGridLayout *grid, int row, int column, const QString &name, 
 
 } // namespace
 
-NamesPage::NamesPage(frmMonitor &monitor, SettingsStore &store, QWidget *parent)
+NamesPage::NamesPage(PreferenceHolders &holders, SettingsStore &store, QWidget *parent)
     : QWidget(parent)
-    , m_monitor(monitor)
+    , m_holders(holders)
     , m_store(store)
 {
     build();
@@ -108,14 +108,14 @@ void NamesPage::loadOutputNames()
 
 void NamesPage::DigStatusName_Change(int k)
 {
-    QLabel *lamp = m_monitor.w.LblStatus.at(std::size_t(k));
-    lamp->setText(DigStatusName[k]->text());
-    SettingsAccess(m_store).save(Keys::DigStatusName, k, lamp->text());
+    m_holders.setInputName(k, DigStatusName[k]->text());
+    SettingsAccess(m_store).save(Keys::DigStatusName, k, m_holders.inputName(k));
 }
 
 void NamesPage::TxtSlider_Change(int index)
 {
-    QLabel *name = index == 0 ? m_monitor.w.Label9 : m_monitor.w.Label12;
-    name->setText(TxtSlider[index]->text());
-    SettingsAccess(m_store).save(index == 0 ? Keys::AnalogOut1 : Keys::AnalogOut2, name->text());
+    const int output = index + 1;
+    m_holders.setAnalogOutName(output, TxtSlider[index]->text());
+    SettingsAccess(m_store).save(index == 0 ? Keys::AnalogOut1 : Keys::AnalogOut2,
+                                 m_holders.analogOutName(output));
 }

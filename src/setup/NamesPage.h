@@ -5,7 +5,7 @@
 
 class QLineEdit;
 class SettingsStore;
-class frmMonitor;
+class PreferenceHolders;
 
 // The "General Labels" tab: the names of the eight inputs and of the two analog outputs.
 // Every keystroke relabels the monitor window and reaches the store.
@@ -14,7 +14,7 @@ class NamesPage : public QWidget
     Q_OBJECT
 
 public:
-    NamesPage(frmMonitor &monitor, SettingsStore &store, QWidget *parent = nullptr);
+    NamesPage(PreferenceHolders &holders, SettingsStore &store, QWidget *parent = nullptr);
 
     // The boxes from the stored names.
     void loadInputNames();
@@ -29,6 +29,6 @@ public:
 private:
     void build();
 
-    frmMonitor &m_monitor;
+    PreferenceHolders &m_holders;
     SettingsStore &m_store;
 };

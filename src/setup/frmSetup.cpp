@@ -4,10 +4,10 @@
 #include "MacrosPage.h"
 #include "MetersPage.h"
 #include "NamesPage.h"
+#include "Preferences.h"
 #include "SerialPort.h"
 #include "SettingsKeys.h"
 #include "Twips.h"
-#include "frmMonitor.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,10 +24,10 @@ constexpr int portTextStart = 4;   // "Com " precedes the digits
 
 } // namespace
 
-frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
+frmSetup::frmSetup(SetupHost &host, const SetupPlatform &platform)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint)
-    , m_monitor(monitor)
+    , m_host(host)
     , m_store(platform.store)
 {
     setObjectName(QStringLiteral("frmSetup"));
@@ -42,10 +42,10 @@ frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     commPortPage = new CommPortPage;
-    metersPage = new MetersPage(monitor, m_store, platform.colors);
-    namesPage = new NamesPage(monitor, m_store);
-    macrosPages[0] = new MacrosPage(monitor, m_store, 0);
-    macrosPages[1] = new MacrosPage(monitor, m_store, MacrosPage::rowCount);
+    metersPage = new MetersPage(host, m_store, platform.colors);
+    namesPage = new NamesPage(host.holders(), m_store);
+    macrosPages[0] = new MacrosPage(host.holders(), m_store, 0);
+    macrosPages[1] = new MacrosPage(host.holders(), m_store, MacrosPage::rowCount);
     SSTab1->addTab(commPortPage, QStringLiteral("Comm Port"));
     SSTab1->addTab(metersPage, QStringLiteral("Meters"));
     SSTab1->addTab(namesPage, QStringLiteral("General Labels"));
@@ -62,8 +62,8 @@ frmSetup::frmSetup(frmMonitor &monitor, const SetupPlatform &platform)
 
 void frmSetup::Form_Load()
 {
-    m_monitor.preferences().GetPreferences();
-    commPortPage->showPort(QString::number(m_monitor.MSComm1().portNumber()));
+    m_host.preferences().GetPreferences();
+    commPortPage->showPort(QString::number(m_host.holders().serialPort().portNumber()));
     metersPage->Load();
     namesPage->loadInputNames();
     for (MacrosPage *page : macrosPages)
@@ -74,7 +74,7 @@ void frmSetup::Form_Load()
 void frmSetup::ComboComm_Click()
 {
     comport = commPortPage->ComboComm->currentText().mid(portTextStart);
-    SerialPort &port = m_monitor.MSComm1();
+    SerialPort &port = m_host.holders().serialPort();
     if (port.isOpen())
         port.close();
     SettingsAccess(m_store).save(Keys::MeterComPort, comport);
@@ -86,7 +86,7 @@ void frmSetup::portLinkChanged(int number)
 {
     // The port in use now leads elsewhere: it is closed, as a new choice closes it, and the
     // dialog's close opens it on the new device.
-    SerialPort &port = m_monitor.MSComm1();
+    SerialPort &port = m_host.holders().serialPort();
     if (port.portNumber() == number && port.isOpen())
         port.close();
 }
@@ -101,9 +101,9 @@ void frmSetup::Form_Unload()
 {
     if (std::exchange(m_unloaded, true))
         return;
-    m_monitor.preferences().SaveSettings();
+    m_host.preferences().SaveSettings();
     // Enables the window, opens the link again if the dialog closed it, restarts the poll.
-    m_monitor.setupClosed();
+    m_host.setupClosed();
 }
 
 MacrosPage &frmSetup::macrosPage(int n) const

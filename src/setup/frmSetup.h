@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MonitorDialogs.h"
 #include "PreferenceHolders.h"
+#include "SetupHost.h"
 
 #include <QWidget>
 #include <array>
@@ -13,7 +13,6 @@ class MetersPage;
 class NamesPage;
 class QTabWidget;
 class SettingsStore;
-class frmMonitor;
 
 // What the setup dialog talks to besides the monitor window: the same store the monitor
 // uses, and the colour-choice dialog.
@@ -38,7 +37,7 @@ class frmSetup final : public QWidget, public SetupDialog, public MacroStringHol
 public:
     static constexpr int firstTab = 3; // "Macros A"
 
-    frmSetup(frmMonitor &monitor, const SetupPlatform &platform);
+    frmSetup(SetupHost &host, const SetupPlatform &platform);
 
     // SetupDialog
     QWidget *window() override { return this; }
@@ -73,7 +72,7 @@ protected:
 private:
     MacrosPage &macrosPage(int n) const;
 
-    frmMonitor &m_monitor;
+    SetupHost &m_host;
     SettingsStore &m_store;
     bool m_unloaded = false;
 };

@@ -1,9 +1,10 @@
 #pragma once
 
 // The monitor's dialogs for tests that open the real setup dialog. Header only: a test that
-// includes it links tarnwick_setup.
+// includes it links tarnwick_setup and tarnwick_monitor.
 #include "ColorPicker.h"
 #include "MonitorDialogs.h"
+#include "frmMonitor.h"
 #include "frmSetup.h"
 
 #include <QList>
