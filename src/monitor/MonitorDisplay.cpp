@@ -27,47 +27,32 @@ void frmMonitor::showFrame(const FrameUpdate &update)
 {
     const ShownState &state = m_core->state();
     const std::optional<StatusDecoders::TickDisplay> &tick = update.tick;
+    // In the tick's order: the link lamp, the received string, frequency and temperature,
+    // then the lamps, relays and needles. Each setter marks only what changed, and the window
+    // paints it all at its next repaint, so a relay that stays on never flickers through the
+    // off colour.
     w.Picture5->show();
-    // Everything is painted before the window repaints, so a relay that stays on never
-    // flickers through the off colour.
-    //
-    // The needles come first, then the readouts below them and the lamps; the window paints
-    // those at once. The relay buttons and the received string at the foot are painted with
-    // its next repaint, in the same pass of the event loop.
-    if (update.metersShown()) {
-        for (int m = 0; m < tick->meters->metersDecoded; ++m)
-            w.AGauge1[m]->setNeedleValue(state.meters[std::size_t(m)]);
-    }
+    showText(w.Label2, StatusFrame::text(update.frame));
     showText(w.LabelFreq, state.frequency);
     if (update.temperatureRead)
         showText(w.LabelTemp, state.temperature);
     if (tick) {
-        // Repainting one widget now paints everything marked in its window.
-        if (QWidget *changedLamp = paintLamps(tick->inputs))
-            changedLamp->repaint();
+        paintLamps(tick->inputs);
         if (tick->relays)
             paintRelays();
         describeLights(*tick);
     }
-    showText(w.Label2, StatusFrame::text(update.frame));
+    if (update.metersShown()) {
+        for (int m = 0; m < tick->meters->metersDecoded; ++m)
+            w.AGauge1[m]->setNeedleValue(state.meters[std::size_t(m)]);
+    }
 }
 
-QWidget *frmMonitor::paintLamps(const StatusDecoders::InputDisplay &inputs)
+void frmMonitor::paintLamps(const StatusDecoders::InputDisplay &inputs)
 {
     const quint32 on = onColor(), off = offColor();
-    LampLabel *changed = nullptr;
-    constexpr int lampRows = StatusDecoders::inputCount / 2; // two columns: 1-4 and 5-8
-    for (int row = 0; row < lampRows; ++row) {
-        for (const int k : {row, row + lampRows}) {
-            LampLabel *lamp = w.LblStatus[k];
-            const quint32 color = inputs.lamps[k] ? on : off;
-            if (lamp->backColor() != color) {
-                lamp->setBackColor(color);
-                changed = lamp;
-            }
-        }
-    }
-    return changed;
+    for (int k = 0; k < StatusDecoders::inputCount; ++k)
+        w.LblStatus[k]->setBackColor(inputs.lamps[k] ? on : off);
 }
 
 void frmMonitor::paintRelays()

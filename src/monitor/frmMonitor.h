@@ -144,10 +144,8 @@ private:
     void showOutput(int output, int value);
     void showMacroTexts(const MacroCommand::MacroResult &result);
     void showFrame(const FrameUpdate &update);
-    void showRelays();
-    // Give the lamps and relay buttons the frame's colours; paintLamps returns a lamp whose
-    // colour changed, or null.
-    QWidget *paintLamps(const StatusDecoders::InputDisplay &inputs);
+    // Give the lamps and relay buttons the colours of the frame and of the core's state.
+    void paintLamps(const StatusDecoders::InputDisplay &inputs);
     void paintRelays();
     void describeLights(const StatusDecoders::TickDisplay &tick);
     void describeShownLights();

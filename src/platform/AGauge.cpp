@@ -309,14 +309,11 @@ void AGauge::setNeedleValue(double value)
 {
     if (sameNumber(value, m_needleValue))
         return;
-    // Only the columns where the old needle was and the new one goes are painted again:
-    // everything else of the dial is as it was. Whole columns, because gauges side by side
-    // then mark rectangles of one top and height, which the window appends to its region of
-    // changes; rectangles of differing tops it merges, at several times the cost.
+    // Only where the old needle was and the new one goes is painted again: everything else
+    // of the dial is as it was.
     const QRect before = needleBounds(m_needleValue);
     m_needleValue = value;
-    const QRect changed = before | needleBounds(m_needleValue);
-    update(changed.left(), 0, changed.width(), height());
+    update(before | needleBounds(m_needleValue));
     describe();
 }
 
