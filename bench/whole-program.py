@@ -15,8 +15,8 @@ run and the program on it, and prints:
                           tick that decodes the first reply
 
 Every figure comes with the bare window's (bench/bare_window: the panel's size and poll
-timer, writing the same request), the same window's showing one line of text (bare+text:
-it starts the font system, as any window with text must), and, with --baseline, an older
+timer, writing the same request), the same window's showing a label, a button and a slider
+(bare+text: it starts the font system, as any window with text must), and, with --baseline, an older
 build's, measured in the same run, interleaved where order matters. Ratios are to the bare
 window, and to bare+text. Run from anywhere:
 
