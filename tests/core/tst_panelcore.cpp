@@ -12,7 +12,6 @@
 #include "SettingsKeys.h"
 #include "TestMain.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -124,19 +123,7 @@ private Q_SLOTS:
     {
         BoardCore rig;
         QVERIFY(rig.start(4));
-        QElapsedTimer clock;
-        clock.start();
-        struct Arrival
-        {
-            qint64 at;
-            qsizetype bytes;
-            bool statusRequest;
-        };
-        std::vector<Arrival> arrivals;
-        connect(&rig.board, &PtyBoard::frameReceived, this, [&](const QByteArray &frame) {
-            arrivals.push_back(
-                {clock.elapsed(), frame.size(), frame == CommandFrames::statusRequest()});
-        });
+        const WireLog wire(rig.board);
 
         // 1000 toggles over all 64 relays, ten every millisecond or so.
         std::array<int, 64> toggles{};
@@ -166,27 +153,12 @@ private Q_SLOTS:
             },
             patience));
 
-        // Never more in any second than 19200 8N1 carries.
-        qsizetype most = 0;
-        for (std::size_t first = 0; first < arrivals.size(); ++first) {
-            qsizetype bytes = 0;
-            for (std::size_t k = first;
-                 k < arrivals.size() && arrivals[k].at < arrivals[first].at + 1000; ++k)
-                bytes += arrivals[k].bytes;
-            most = std::max(most, bytes);
-        }
-        QVERIFY2(most <= 1920, qPrintable(u"%1 bytes in one second"_s.arg(most)));
-        // And the board was asked for its state all along: a command holds the poll back by
-        // one interval at most.
-        qint64 last = -1, longestGap = 0;
-        for (const Arrival &arrival : arrivals)
-            if (arrival.statusRequest) {
-                if (last >= 0)
-                    longestGap = std::max(longestGap, arrival.at - last);
-                last = arrival.at;
-            }
-        QVERIFY2(longestGap < 3 * rig.core->poll().pollInterval(),
-                 qPrintable(u"no status request for %1 ms"_s.arg(longestGap)));
+        // Never more in any second than 19200 8N1 carries, and the board was asked for its
+        // state all along: a command holds the poll back by one interval at most.
+        QVERIFY2(wire.mostBytesInASecond() <= 1920,
+                 qPrintable(u"%1 bytes in one second"_s.arg(wire.mostBytesInASecond())));
+        QVERIFY2(wire.longestPollGap() < 3 * rig.core->poll().pollInterval(),
+                 qPrintable(u"no status request for %1 ms"_s.arg(wire.longestPollGap())));
     }
 
     void commandsFromScriptsWaitWhileAnotherIsInFlight()

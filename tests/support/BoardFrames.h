@@ -1,10 +1,15 @@
 #pragma once
 
 #include "CommandFrames.h"
+#include "PtyBoard.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
+#include <QObject>
 #include <QSignalSpy>
+#include <algorithm>
+#include <vector>
 
 // The frames a spy on PtyBoard::frameReceived caught, without the status requests.
 inline QList<QByteArray> commandFrames(const QSignalSpy &frames)
@@ -17,3 +22,56 @@ inline QList<QByteArray> commandFrames(const QSignalSpy &frames)
     }
     return found;
 }
+
+// When each frame reached the board, for what the line carried over time.
+class WireLog
+{
+public:
+    explicit WireLog(PtyBoard &board)
+    {
+        m_clock.start();
+        QObject::connect(&board, &PtyBoard::frameReceived, &m_context,
+                         [this](const QByteArray &frame) {
+                             m_arrivals.push_back({m_clock.elapsed(), frame.size(),
+                                                   frame == CommandFrames::statusRequest()});
+                         });
+    }
+
+    // The most bytes that arrived within any one second.
+    qsizetype mostBytesInASecond() const
+    {
+        qsizetype most = 0;
+        for (auto first = m_arrivals.begin(); first != m_arrivals.end(); ++first) {
+            qsizetype bytes = 0;
+            for (auto k = first; k != m_arrivals.end() && k->at < first->at + 1000; ++k)
+                bytes += k->bytes;
+            most = std::max(most, bytes);
+        }
+        return most;
+    }
+
+    // The longest time between two status requests, in milliseconds.
+    qint64 longestPollGap() const
+    {
+        qint64 last = -1, longest = 0;
+        for (const Arrival &arrival : m_arrivals) {
+            if (!arrival.statusRequest)
+                continue;
+            if (last >= 0)
+                longest = std::max(longest, arrival.at - last);
+            last = arrival.at;
+        }
+        return longest;
+    }
+
+private:
+    struct Arrival
+    {
+        qint64 at;
+        qsizetype bytes;
+        bool statusRequest;
+    };
+    QObject m_context;
+    QElapsedTimer m_clock;
+    std::vector<Arrival> m_arrivals;
+};
