@@ -20,10 +20,9 @@
 #include "RecordMenu.h"
 #include "Recorder.h"
 #include "TrendHistory.h"
-#include "TrendWindowLoader.h"
+#include "TrendMenu.h"
 #include "frmMonitor.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -70,13 +69,7 @@ int main(int argc, char *argv[])
     frmMonitor monitor({store, port, messages, &help, &dialogs});
     // From the first frame on, so the trend window shows what came before it was opened.
     TrendHistory history(monitor.core());
-    TrendWindowLoader trends; // the window is made when first asked for
-    QObject::connect(monitor.mnuTrends, &QAction::triggered, &monitor, [&] {
-        QString problem;
-        if (!trends.open(history, monitor.w.AGauge1, &problem))
-            messages.showMessage(&monitor, QStringLiteral("Tarnwick"),
-                                 QStringLiteral("The trend window cannot be opened."), problem);
-    });
+    TrendMenu trends(monitor.mnuTrends, history, monitor.w.AGauge1);
     // A logout or kill ends the panel as "Exit" does: settings saved, port released.
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
     // The control socket: a second start's raise, and tarnwick-ctl's commands.

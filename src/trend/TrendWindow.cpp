@@ -60,8 +60,7 @@ qint64 TrendWindow::spanMs(Span span)
     return 10 * 60'000;
 }
 
-TrendWindow::TrendWindow(TrendHistory &history, const TrendWindowModule::Gauges &gauges,
-                         QWidget *parent)
+TrendWindow::TrendWindow(TrendHistory &history, const Gauges &gauges, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_history(history)
     , m_gauges(gauges)

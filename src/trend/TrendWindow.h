@@ -1,12 +1,12 @@
 #pragma once
 
 #include "TrendFile.h"
-#include "TrendWindowModule.h"
 
 #include <QWidget>
 #include <array>
 #include <memory>
 
+class AGauge;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -39,8 +39,10 @@ public:
     // half span.
     static constexpr qint64 leadShare = 2;
 
-    TrendWindow(TrendHistory &history, const TrendWindowModule::Gauges &gauges,
-                QWidget *parent = nullptr);
+    // The six gauges whose captions, scales and bands the charts follow.
+    using Gauges = std::array<AGauge *, 6>;
+
+    TrendWindow(TrendHistory &history, const Gauges &gauges, QWidget *parent = nullptr);
     ~TrendWindow() override;
 
     // Shows the window, or brings it to the front when it is open already.
@@ -101,7 +103,7 @@ private:
     void showProblem(const QString &text, const QString &informative);
 
     TrendHistory &m_history;
-    TrendWindowModule::Gauges m_gauges;
+    Gauges m_gauges;
     Span m_span = Span::TenMinutes;
     bool m_following = true;
     // The charts show the live history (rather than a recording) since the last redraw.
