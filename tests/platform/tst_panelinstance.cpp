@@ -3,6 +3,7 @@
 // or nothing at all.
 #include "PanelInstance.h"
 #include "TestMain.h"
+#include "UnixPeer.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,17 +12,13 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
+using namespace UnixPeer;
 
 namespace {
 
@@ -29,67 +26,6 @@ constexpr int patience = 10000; // ms: an upper bound, never a delay
 
 const QByteArray raiseRequest = R"({"command":"raise"})"
                                 "\n";
-
-bool addressOf(const QString &path, sockaddr_un &address)
-{
-    const QByteArray encoded = QFile::encodeName(path);
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (encoded.isEmpty() || std::size_t(encoded.size()) >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, encoded.constData(), std::size_t(encoded.size()));
-    return true;
-}
-
-// A blocking Unix stream socket bound to `path` and listening; -1 when that fails.
-int listenAt(const QString &path)
-{
-    sockaddr_un address;
-    if (!addressOf(path, address))
-        return -1;
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (::bind(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
-        ::listen(socket, 4) != 0) {
-        ::close(socket);
-        return -1;
-    }
-    return socket;
-}
-
-// A blocking client socket connected to `path`; -1 when none answers there.
-int connectTo(const QString &path)
-{
-    sockaddr_un address;
-    if (!addressOf(path, address))
-        return -1;
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (::connect(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
-        ::close(socket);
-        return -1;
-    }
-    return socket;
-}
-
-bool sendAll(int socket, const QByteArray &bytes)
-{
-    for (qsizetype sent = 0; sent < bytes.size();) {
-        const ssize_t n = ::send(socket, bytes.constData() + sent, std::size_t(bytes.size() - sent),
-                                 MSG_NOSIGNAL);
-        if (n < 0 && errno != EINTR)
-            return false;
-        sent += std::max<ssize_t>(n, 0);
-    }
-    return true;
-}
-
-// Reads until the peer ends the connection.
-void drain(int socket)
-{
-    char chunk[4096];
-    for (ssize_t n; (n = ::recv(socket, chunk, sizeof chunk, 0)) != 0;)
-        if (n < 0 && errno != EINTR)
-            break;
-}
 
 mode_t modeOf(const QString &path)
 {
@@ -220,7 +156,7 @@ private Q_SLOTS:
             for (const QByteArray &piece : answer)
                 sendAll(socket, piece);
             if (!answers) // keeps the connection until the asker has given up and gone
-                drain(socket);
+                readToEnd(socket);
             ::close(socket);
         });
         PanelInstance second;
