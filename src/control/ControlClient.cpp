@@ -3,13 +3,13 @@
 #include "ControlCore.h"
 #include "ControlReplies.h"
 #include "ControlRequest.h"
-#include "UnixConnection.h"
 
+#include <QLocalSocket>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
 
-ControlClient::ControlClient(UnixConnection *socket, ControlCore &core, int idleTimeoutMs,
+ControlClient::ControlClient(QLocalSocket *socket, ControlCore &core, int idleTimeoutMs,
                              QObject *parent)
     : QObject(parent)
     , m_socket(socket)
@@ -18,23 +18,27 @@ ControlClient::ControlClient(UnixConnection *socket, ControlCore &core, int idle
 {
     setObjectName(QStringLiteral("controlClient"));
     socket->setParent(this);
-    // The connection stops taking bytes from the system once a line's worth waits unread, so
-    // a flood costs the panel no memory.
+    // Qt stops taking bytes from the system once a line's worth waits unread, so a flood
+    // costs the panel no memory.
     socket->setReadBufferSize(maxLineLength + 2);
     m_idle->setSingleShot(true);
     m_idle->setInterval(idleTimeoutMs);
     connect(m_idle, &QTimer::timeout, this, &ControlClient::idleTimeout);
-    connect(socket, &UnixConnection::readyRead, this, &ControlClient::readLines);
-    connect(socket, &UnixConnection::disconnected, this, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, &ControlClient::readLines);
+    connect(socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
     m_idle->start();
     readLines(); // what arrived with the connection
 }
 
 void ControlClient::send(const QByteArray &line)
 {
-    if (m_closing || m_socket->state() != UnixConnection::State::Connected)
+    if (m_closing || m_socket->state() != QLocalSocket::ConnectedState)
         return;
     m_socket->write(line);
+    // Handed to the system now rather than at the next turn of the event loop: a client that
+    // has ended its sending side is let go as soon as its end is read, and by then its
+    // replies are on their way.
+    m_socket->flush();
     if (m_socket->bytesToWrite() > maxUnreadBytes) {
         // A client that does not read would hold the panel's memory without end.
         m_closing = true;
@@ -53,11 +57,16 @@ void ControlClient::refuse(const QString &code, const QString &message)
 void ControlClient::readLines()
 {
     const QScopedValueRollback reading(m_reading, true);
-    while (!m_closing && !m_waitingForReply) {
+    for (qsizetype handled = 0; !m_closing && !m_waitingForReply;) {
         if (!m_socket->canReadLine()) {
             if (m_socket->bytesAvailable() > maxLineLength)
                 refuse(QStringLiteral("too-long"),
                        QStringLiteral("a request line is at most %1 bytes").arg(maxLineLength));
+            return;
+        }
+        if (handled >= requestBytesPerTurn) {
+            // The rest wait in the socket's bounded buffer for the next turn.
+            readLinesLater();
             return;
         }
         QByteArray line = m_socket->readLine(maxLineLength + 2);
@@ -66,12 +75,27 @@ void ControlClient::readLines()
                    QStringLiteral("a request line is at most %1 bytes").arg(maxLineLength));
             return;
         }
+        handled += line.size();
         line.chop(1);
         if (line.endsWith('\r'))
             line.chop(1);
         m_idle->start();
         handleLine(line);
     }
+}
+
+void ControlClient::readLinesLater()
+{
+    if (m_readQueued)
+        return;
+    m_readQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_readQueued = false;
+            readLines();
+        },
+        Qt::QueuedConnection);
 }
 
 void ControlClient::handleLine(const QByteArray &line)
@@ -100,7 +124,7 @@ void ControlClient::answer(const QJsonObject &reply)
     // A reply that came later, from a timer: the lines that waited behind it are read now,
     // outside the core's call.
     if (!m_reading)
-        QMetaObject::invokeMethod(this, &ControlClient::readLines, Qt::QueuedConnection);
+        readLinesLater();
 }
 
 void ControlClient::idleTimeout()

@@ -4,7 +4,7 @@
 #include <QObject>
 
 class ControlCore;
-class UnixConnection;
+class QLocalSocket;
 class QTimer;
 
 // One connection to the control socket: reads its request lines one at a time, hands each
@@ -19,9 +19,12 @@ public:
     static constexpr qsizetype maxLineLength = 64 * 1024; // bytes, without the line feed
     // Replies and frame events not yet taken by a client that has stopped reading.
     static constexpr qint64 maxUnreadBytes = 1024 * 1024;
+    // Bytes of requests handled in one turn of the event loop, at least one line: a client
+    // that sends many at once shares the loop with the window and the other clients.
+    static constexpr qsizetype requestBytesPerTurn = 16 * 1024;
 
     // Takes ownership of the socket.
-    ControlClient(UnixConnection *socket, ControlCore &core, int idleTimeoutMs,
+    ControlClient(QLocalSocket *socket, ControlCore &core, int idleTimeoutMs,
                   QObject *parent = nullptr);
 
     // Asked for frame events with "watch".
@@ -33,15 +36,17 @@ public:
 
 private:
     void readLines();
+    void readLinesLater();
     void handleLine(const QByteArray &line);
     void answer(const QJsonObject &reply);
     void idleTimeout();
 
-    UnixConnection *m_socket;
+    QLocalSocket *m_socket;
     ControlCore &m_core;
     QTimer *m_idle;
     bool m_watching = false;
     bool m_waitingForReply = false;
     bool m_reading = false;
     bool m_closing = false;
+    bool m_readQueued = false;
 };

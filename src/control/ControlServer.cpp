@@ -3,12 +3,12 @@
 #include "ControlClient.h"
 #include "ControlCore.h"
 #include "ControlReplies.h"
-#include "UnixConnection.h"
-#include "UnixServer.h"
 
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <algorithm>
 
-ControlServer::ControlServer(UnixServer *server, ControlCore &core, QObject *parent)
+ControlServer::ControlServer(QLocalServer *server, ControlCore &core, QObject *parent)
     : QObject(parent)
     , m_server(server)
     , m_core(core)
@@ -17,7 +17,7 @@ ControlServer::ControlServer(UnixServer *server, ControlCore &core, QObject *par
     if (!server)
         return;
     server->setMaxPendingConnections(maxClients);
-    connect(server, &UnixServer::newConnection, this, &ControlServer::accept);
+    connect(server, &QLocalServer::newConnection, this, &ControlServer::accept);
     accept(); // connections made before this server took over
 }
 
@@ -29,7 +29,7 @@ int ControlServer::watcherCount() const
 
 void ControlServer::accept()
 {
-    while (UnixConnection *socket = m_server->nextPendingConnection()) {
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         if (m_clients.size() >= std::size_t(maxClients)) {
             // Told why, and nothing it sent is read.
             socket->write(ControlReplies::line(ControlReplies::failed(
@@ -37,7 +37,7 @@ void ControlServer::accept()
                 QStringLiteral("the panel serves %1 connections at once: try again when one "
                                "has ended")
                     .arg(maxClients))));
-            connect(socket, &UnixConnection::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             socket->disconnectFromServer();
             continue;
         }

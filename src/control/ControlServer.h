@@ -5,7 +5,7 @@
 
 class ControlClient;
 class ControlCore;
-class UnixServer;
+class QLocalServer;
 
 // The control socket: the panel's local server, whose connections it takes and hands to
 // ControlClient, and the frame events it sends to every watching client.
@@ -19,7 +19,7 @@ public:
 
     // Takes the connections of `server` from now on; a null server gives a control socket
     // that never hears from anyone (the panel could not listen).
-    ControlServer(UnixServer *server, ControlCore &core, QObject *parent = nullptr);
+    ControlServer(QLocalServer *server, ControlCore &core, QObject *parent = nullptr);
 
     // How long a connection may stay without a request, unless it is watching.
     void setIdleTimeout(int milliseconds) { m_idleTimeoutMs = milliseconds; }
@@ -31,7 +31,7 @@ private:
     void accept();
     void sendFrame();
 
-    UnixServer *m_server;
+    QLocalServer *m_server;
     ControlCore &m_core;
     int m_idleTimeoutMs = defaultIdleTimeoutMs;
     std::vector<ControlClient *> m_clients;

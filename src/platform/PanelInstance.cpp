@@ -2,11 +2,19 @@
 
 #include "PanelSocket.h"
 #include "StaleLock.h"
-#include "UnixRequest.h"
-#include "UnixServer.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
+#include <algorithm>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -14,6 +22,34 @@ namespace {
 const QByteArray raiseRequest = "{\"command\":\"raise\"}\n";
 const QByteArray raiseReply = "{\"ok\":true}\n";
 constexpr int answerPatienceMs = 2000;
+// A reply line of the panel's is a few bytes; one far longer is not an answer.
+constexpr qint64 longestLine = 64 * 1024;
+
+int msecsLeft(const QDeadlineTimer &deadline)
+{
+    return int(std::max<qint64>(deadline.remainingTime(), 0));
+}
+
+// The first line of the answer to `request` from the socket at `path`, with its line feed;
+// nothing when no socket answers there, or no whole line comes before the deadline. Waits
+// without an event loop: a second start asks before it has one.
+std::optional<QByteArray> firstLine(const QString &path, const QByteArray &request,
+                                    const QDeadlineTimer &deadline)
+{
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(msecsLeft(deadline)))
+        return std::nullopt;
+    socket.write(request);
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(msecsLeft(deadline)))
+            return std::nullopt;
+    // A line cut short by the end of the connection is no answer, and neither is a flood.
+    while (!socket.canReadLine())
+        if (socket.bytesAvailable() > longestLine || !socket.waitForReadyRead(msecsLeft(deadline)))
+            return std::nullopt;
+    return socket.readLine();
+}
 
 } // namespace
 
@@ -23,8 +59,11 @@ PanelInstance::PanelInstance(QObject *parent)
 
 PanelInstance::~PanelInstance()
 {
-    if (m_server)
-        m_server->close(); // removes the socket file
+    if (!m_server)
+        return;
+    m_server->close();
+    // Still ours: the lock is let go of only after this.
+    QLocalServer::removeServer(m_socketPath);
 }
 
 QString PanelInstance::lockPath()
@@ -58,7 +97,7 @@ PanelInstance::Claim PanelInstance::claim()
         return Claim::Failed;
 
     const std::optional<QByteArray> reply =
-        UnixRequest::firstLine(socketPath(), raiseRequest, answerPatienceMs);
+        firstLine(socketPath(), raiseRequest, QDeadlineTimer(answerPatienceMs));
     return reply == raiseReply ? Claim::OtherRaised : Claim::OtherUnreachable;
 }
 
@@ -67,12 +106,19 @@ void PanelInstance::listen()
     const QString path = socketPath();
     if (path.isEmpty())
         return;
-    m_server = new UnixServer(this);
-    // We hold the lock, so a socket file at this path is left from a panel that died; the
-    // server replaces it.
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // We hold the lock, so a socket file at this path is left from a panel that died.
+    QLocalServer::removeServer(path);
     if (!m_server->listen(path)) {
         qWarning("cannot listen on %s: %s", qPrintable(path), qPrintable(m_server->errorString()));
         delete m_server;
         m_server = nullptr;
+        return;
     }
+    m_socketPath = path;
+#ifdef Q_OS_UNIX
+    // Read and write are all a socket's mode is for; the folder is the user's alone too.
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+#endif
 }

@@ -4,8 +4,8 @@
 #include <QString>
 #include <memory>
 
+class QLocalServer;
 class QLockFile;
-class UnixServer;
 
 // One panel per settings store. Two panels on one store would both want the board's port
 // and would overwrite each other's settings at exit, so the first to start holds a lock file
@@ -45,11 +45,12 @@ public:
 
     // The socket's server once claim() has claimed the store; null when it could not
     // listen. Its pending connections wait for whoever takes them.
-    UnixServer *server() const { return m_server; }
+    QLocalServer *server() const { return m_server; }
 
 private:
     void listen();
 
     std::unique_ptr<QLockFile> m_lock;
-    UnixServer *m_server = nullptr;
+    QLocalServer *m_server = nullptr;
+    QString m_socketPath; // where m_server listens
 };

@@ -1,5 +1,6 @@
-// The program as a whole, started as a user starts it: one panel per settings store, an end
-// by a signal that saves like "Exit", and a start that a stale lock file does not hold up.
+// The program as a whole, started as a user starts it: one panel per settings store, a start
+// after a killed panel, an end by a signal that saves like "Exit", and a start that a stale
+// lock file does not hold up.
 // The panel runs as its own process on the offscreen platform against the simulated board.
 #include "PanelInstance.h"
 #include "PanelProcess.h"
@@ -126,6 +127,21 @@ private Q_SLOTS:
         QVERIFY(other.process.waitForStarted(patience));
         QVERIFY(!other.process.waitForFinished(1000) && other.running());
         QVERIFY(first.running());
+    }
+
+    void theNextStartTakesOverTheSocketOfAKilledPanel()
+    {
+        Panel killed;
+        QVERIFY(awaitPanelUp(killed));
+        killed.process.kill(); // SIGKILL: the socket file and the lock stay behind
+        QVERIFY(killed.process.waitForFinished(patience));
+        QVERIFY(QFile::exists(PanelInstance::socketPath()));
+        QVERIFY(!askToRaise(PanelInstance::socketPath()));
+
+        Panel next;
+        QVERIFY(awaitPanelUp(next));
+        const int replies = m_board->repliesSent();
+        QVERIFY(QTest::qWaitFor([&] { return m_board->repliesSent() > replies; }, patience));
     }
 
     void aSignalEndsThePanelAsExitDoes_data()

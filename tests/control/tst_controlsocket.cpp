@@ -1,10 +1,12 @@
 // The control socket against everything a client may do wrong, and the rules a command
 // meets, with the panel on the simulated board: each bad request gets its error and leaves
 // the connection usable, each limit ends the connection, and none of it reaches the board
-// or the settings.
+// or the settings. Plain POSIX sockets stand in for a script where what it does with the
+// connection matters: ending its sending side, flooding, reading as it goes or not at all.
 #include "ControlClient.h"
 #include "ControlRig.h"
 #include "TestMain.h"
+#include "UnixPeer.h"
 
 #include <QCheckBox>
 #include <QJsonArray>
@@ -12,7 +14,10 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QTimer>
+#include <atomic>
 #include <optional>
+#include <sys/socket.h>
+#include <thread>
 
 using namespace ControlTest;
 using namespace Qt::StringLiterals;
@@ -66,6 +71,47 @@ QString errorOf(const std::optional<QJsonObject> &reply)
 
 const QByteArray statusRequest = R"({"command":"status"})";
 
+// The whole lines of what a client received, without their line feeds: a line cut short at
+// the end is left out.
+QList<QByteArray> wholeLines(const QByteArray &received)
+{
+    QList<QByteArray> lines = received.split('\n');
+    lines.removeLast();
+    return lines;
+}
+
+QString errorOf(const QByteArray &line)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(line);
+    return errorOf(document.isObject() ? std::optional(document.object()) : std::nullopt);
+}
+
+// Everything the panel sends to a plain client socket until it ends the connection, read
+// with the event loop running; nothing when the connection is still open after the patience.
+std::optional<QByteArray> receivedUntilClosed(int socket)
+{
+    QByteArray received;
+    std::atomic<bool> ended = false;
+    std::thread reader([&] {
+        received = UnixPeer::readToEnd(socket);
+        ended = true;
+    });
+    const bool closed = QTest::qWaitFor([&] { return ended.load(); }, patience);
+    ::shutdown(socket, SHUT_RDWR); // a reader still blocked is let go
+    reader.join();
+    return closed ? std::optional(received) : std::nullopt;
+}
+
+// The most that any connection of the panel's holds read from the system and not yet handled.
+qint64 mostHeldUnread(const ControlServer &server)
+{
+    qint64 most = 0;
+    for (const ControlClient *client : server.findChildren<ControlClient *>())
+        for (const QLocalSocket *socket : client->findChildren<QLocalSocket *>())
+            most = std::max(most, socket->bytesAvailable());
+    return most;
+}
+
 // A status request padded with blanks to exactly `length` bytes.
 QByteArray paddedStatusRequest(qsizetype length)
 {
@@ -83,6 +129,21 @@ void releaseResumeTimer(Rig &rig)
     QTimer *timer = rig.window->poll().Timer3;
     timer->stop();
     timer->setInterval(1);
+}
+
+// The size of a status reply line, as a client of the rig's panel receives it, once that
+// client has gone again; 0 when none came.
+qsizetype statusReplySize(Rig &rig)
+{
+    Client client;
+    if (!client.connect())
+        return 0;
+    client.send(statusRequest + '\n');
+    if (!QTest::qWaitFor([&] { return client.socket.canReadLine(); }, patience))
+        return 0;
+    const qsizetype size = client.socket.readLine().size();
+    client.socket.abort();
+    return QTest::qWaitFor([&] { return rig.server->clientCount() == 0; }, patience) ? size : 0;
 }
 
 enum class Situation { BoardNeverAnswered, WdtChecked, ResumeTimerStuck, SetupOpen };
@@ -277,6 +338,177 @@ private Q_SLOTS:
             turnedAway += error == u"too-many-clients"_s;
         }
         QCOMPARE(turnedAway, 1);
+    }
+
+    // A script that pipes its requests in and ends its sending side, as `nc -N` or socat do.
+    void aClientThatEndsItsSendingSideStillGetsItsReplies_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QStringList>("replies"); // the error of each, "ok" for none
+        QTest::newRow("status") << statusRequest + '\n' << QStringList{u"ok"_s};
+        QTest::newRow("raise") << R"({"command":"raise"})"
+                                  "\n"_ba
+                               << QStringList{u"ok"_s};
+        QTest::newRow("a bad request") << "relay R5 on\n"_ba << QStringList{u"bad-request"_s};
+        QTest::newRow("three in one write")
+            << statusRequest + "\n{\"command\":\"reboot\"}\n" + statusRequest + '\n'
+            << QStringList{u"ok"_s, u"unknown-command"_s, u"ok"_s};
+        QTest::newRow("the last line cut short")
+            << statusRequest + '\n' + statusRequest << QStringList{u"ok"_s};
+    }
+    void aClientThatEndsItsSendingSideStillGetsItsReplies()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(QStringList, replies);
+        Rig rig;
+        QVERIFY(rig.start());
+        const int client = UnixPeer::connectTo(PanelInstance::socketPath());
+        QVERIFY(client >= 0);
+        const auto closeClient = qScopeGuard([client] { ::close(client); });
+        QVERIFY(UnixPeer::sendAll(client, sent));
+        QCOMPARE(::shutdown(client, SHUT_WR), 0);
+
+        // The panel ends the connection once it has read the client's end.
+        const std::optional<QByteArray> received = receivedUntilClosed(client);
+        QVERIFY(received);
+        QVERIFY(received->endsWith('\n'));
+        QStringList got;
+        for (const QByteArray &line : wholeLines(*received))
+            got << errorOf(line);
+        QCOMPARE(got, replies);
+        QVERIFY(QTest::qWaitFor([&] { return rig.server->clientCount() == 0; }, patience));
+    }
+
+    void aFloodingClientDoesNotStarveTheOthers()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        // Requests with short replies, which the flooder reads as they come: the flood is
+        // served for long, and in full.
+        constexpr int flood = 100000;
+        const QByteArray request = R"({"command":"raise"})"
+                                   "\n";
+        const QByteArray requests = request.repeated(flood);
+        const int flooder = UnixPeer::connectTo(PanelInstance::socketPath());
+        QVERIFY(flooder >= 0);
+        std::atomic<int> answered = 0;
+        std::thread writer([&] { UnixPeer::sendAll(flooder, requests); });
+        std::thread reader([&] {
+            char chunk[4096];
+            for (ssize_t n; (n = ::recv(flooder, chunk, sizeof chunk, 0)) > 0;)
+                answered += int(std::count(chunk, chunk + n, '\n'));
+        });
+        const auto stop = qScopeGuard([&] {
+            ::shutdown(flooder, SHUT_RDWR); // threads still blocked are let go
+            writer.join();
+            reader.join();
+            ::close(flooder);
+        });
+        QVERIFY(QTest::qWaitFor([&] { return answered > 0; }, patience));
+
+        qint64 mostHeld = 0;
+        Client other;
+        QVERIFY(other.connect());
+        other.send(statusRequest + '\n');
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                mostHeld = std::max(mostHeld, mostHeldUnread(*rig.server));
+                return other.socket.canReadLine();
+            },
+            patience));
+        const int answeredMeanwhile = answered;
+        QCOMPARE(errorOf(other.reply()), u"ok"_s);
+        QVERIFY2(answeredMeanwhile < flood,
+                 "the other client was answered only once the flood was over");
+
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         mostHeld = std::max(mostHeld, mostHeldUnread(*rig.server));
+                         return answered == flood;
+                     },
+                     patience),
+                 qPrintable(u"%1 of %2 answered"_s.arg(answered.load()).arg(flood)));
+        // What waits to be read waits in the system, not in the panel.
+        QVERIFY2(mostHeld <= ControlClient::maxLineLength + 2,
+                 qPrintable(QString::number(mostHeld)));
+    }
+
+    void aClientThatStopsReadingIsDropped()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        // More replies than the panel keeps for a client, and than the system holds besides.
+        const qsizetype replySize = statusReplySize(rig);
+        QVERIFY(replySize > 0);
+        const int requests = int(4 * ControlClient::maxUnreadBytes / replySize) + 1;
+        const int client = UnixPeer::connectTo(PanelInstance::socketPath());
+        QVERIFY(client >= 0);
+        const auto closeClient = qScopeGuard([client] { ::close(client); });
+        QVERIFY(QTest::qWaitFor([&] { return rig.server->clientCount() == 1; }, patience));
+        std::thread writer(
+            [&] { UnixPeer::sendAll(client, (statusRequest + '\n').repeated(requests)); });
+        const bool dropped =
+            QTest::qWaitFor([&] { return rig.server->clientCount() == 0; }, patience);
+        ::shutdown(client, SHUT_WR); // a writer still blocked is let go
+        writer.join();
+        QVERIFY(dropped);
+
+        // What went out before is whole, up to a last line cut short.
+        const std::optional<QByteArray> received = receivedUntilClosed(client);
+        QVERIFY(received);
+        const QList<QByteArray> lines = wholeLines(*received);
+        QVERIFY(!lines.isEmpty());
+        QVERIFY(lines.size() < requests);
+        for (const QByteArray &line : lines)
+            QCOMPARE(errorOf(line), u"ok"_s);
+        Client later;
+        QVERIFY(later.connect());
+        QCOMPARE(errorOf(later.ask(statusRequest)), u"ok"_s);
+    }
+
+    void aClientThatReadsAsItGoesIsServedFarBeyondTheBound()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        // Four times what the panel keeps unread for a client, with at most 64 requests
+        // unanswered at a time.
+        const qsizetype replySize = statusReplySize(rig);
+        QVERIFY(replySize > 0);
+        const int requests = int(4 * ControlClient::maxUnreadBytes / replySize) + 1;
+        constexpr int window = 64;
+        const int client = UnixPeer::connectTo(PanelInstance::socketPath());
+        QVERIFY(client >= 0);
+        const auto closeClient = qScopeGuard([client] { ::close(client); });
+        std::atomic<bool> done = false;
+        QByteArray received;
+        std::thread peer([&] {
+            for (int asked = 0; asked < requests;) {
+                const int now = std::min(window, requests - asked);
+                if (!UnixPeer::sendAll(client, (statusRequest + '\n').repeated(now)))
+                    break;
+                asked += now;
+                char chunk[4096];
+                while (received.count('\n') < asked) {
+                    const ssize_t n = ::recv(client, chunk, sizeof chunk, 0);
+                    if (n <= 0)
+                        break;
+                    received.append(chunk, n);
+                }
+                if (received.count('\n') < asked)
+                    break; // the panel hung up
+            }
+            done = true;
+        });
+        const bool finished = QTest::qWaitFor([&] { return done.load(); }, patience);
+        ::shutdown(client, SHUT_RDWR); // a peer still blocked is let go
+        peer.join();
+        QVERIFY(finished);
+        const QList<QByteArray> lines = wholeLines(received);
+        QCOMPARE(lines.size(), requests);
+        QVERIFY(received.size() > 4 * ControlClient::maxUnreadBytes);
+        for (const QByteArray &line : lines)
+            QCOMPARE(errorOf(line), u"ok"_s);
+        QCOMPARE(rig.server->clientCount(), 1);
     }
 
     void commandsThatMayNotActAreRefused_data()
