@@ -57,7 +57,7 @@ void ControlClient::refuse(const QString &code, const QString &message)
 void ControlClient::readLines()
 {
     const QScopedValueRollback reading(m_reading, true);
-    for (qsizetype handled = 0; !m_closing && !m_waitingForReply;) {
+    for (qsizetype handled = 0; !m_closing && int(m_pending.size()) < maxPendingReplies;) {
         if (!m_socket->canReadLine()) {
             if (m_socket->bytesAvailable() > maxLineLength)
                 refuse(QStringLiteral("too-long"),
@@ -100,36 +100,47 @@ void ControlClient::readLinesLater()
 
 void ControlClient::handleLine(const QByteArray &line)
 {
+    const quint64 number = m_firstPending + m_pending.size();
+    m_pending.emplace_back();
     const auto parsed = ControlRequest::parse(line);
-    if (const auto *failure = std::get_if<ControlRequest::Failure>(&parsed)) {
-        send(ControlReplies::line(ControlReplies::failed(failure->code, failure->message)));
-        return;
-    }
+    if (const auto *failure = std::get_if<ControlRequest::Failure>(&parsed))
+        return answer(number, ControlReplies::failed(failure->code, failure->message));
     const ControlRequest::Request &request = std::get<ControlRequest::Request>(parsed);
-    if (request.command == ControlRequest::Command::Watch)
-        m_watching = true;
-    m_waitingForReply = true;
+    // Frame events begin after the reply to "watch", behind the replies before it.
+    m_pending.back().watch = request.command == ControlRequest::Command::Watch;
     // The reply may come after this client has gone; then it is dropped.
-    m_core.handle(request, [self = QPointer(this)](const QJsonObject &reply) {
+    m_core.handle(request, [self = QPointer(this), number](const QJsonObject &reply) {
         if (self)
-            self->answer(reply);
+            self->answer(number, reply);
     });
 }
 
-void ControlClient::answer(const QJsonObject &reply)
+void ControlClient::answer(quint64 request, const QJsonObject &reply)
 {
-    m_waitingForReply = false;
-    send(ControlReplies::line(reply));
+    m_pending[std::size_t(request - m_firstPending)].reply = ControlReplies::line(reply);
+    writeAnswered();
     m_idle->start();
-    // A reply that came later, from a timer: the lines that waited behind it are read now,
+    // A reply that came later, from a timer: the lines that waited for room are read now,
     // outside the core's call.
     if (!m_reading)
         readLinesLater();
 }
 
+void ControlClient::writeAnswered()
+{
+    while (!m_pending.empty() && !m_pending.front().reply.isEmpty()) {
+        const Pending answered = std::move(m_pending.front());
+        m_pending.pop_front();
+        ++m_firstPending;
+        send(answered.reply);
+        if (answered.watch)
+            m_watching = true;
+    }
+}
+
 void ControlClient::idleTimeout()
 {
-    if (m_watching || m_waitingForReply) {
+    if (m_watching || !m_pending.empty()) {
         m_idle->start();
         return;
     }

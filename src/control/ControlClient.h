@@ -2,15 +2,20 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <deque>
 
 class ControlCore;
 class QLocalSocket;
 class QTimer;
 
-// One connection to the control socket: reads its request lines one at a time, hands each
-// to the core and writes the reply. Everything it is sent is bounded: a line longer than
-// maxLineLength, a client that asks nothing for the idle time, or one that stops reading
-// what it is sent, ends the connection. It deletes itself when the connection ends.
+// One connection to the control socket: reads its request lines, hands each to the core as it
+// comes and writes the replies in the order of the requests, each once it and those before it
+// are answered. A relay command waiting for the line thus holds back only the replies behind
+// it, and a script's burst of commands reaches the core together, where a burst for one relay
+// collapses to its last wish. Everything it is sent is bounded: a line longer than
+// maxLineLength, more than maxPendingReplies requests unanswered (the rest wait in the
+// system), a client that asks nothing for the idle time, or one that stops reading what it
+// is sent, ends the connection or waits. It deletes itself when the connection ends.
 class ControlClient : public QObject
 {
     Q_OBJECT
@@ -22,6 +27,8 @@ public:
     // Bytes of requests handled in one turn of the event loop, at least one line: a client
     // that sends many at once shares the loop with the window and the other clients.
     static constexpr qsizetype requestBytesPerTurn = 16 * 1024;
+    // Requests handed to the core whose replies have not gone out yet.
+    static constexpr int maxPendingReplies = 256;
 
     // Takes ownership of the socket.
     ControlClient(QLocalSocket *socket, ControlCore &core, int idleTimeoutMs,
@@ -38,14 +45,22 @@ private:
     void readLines();
     void readLinesLater();
     void handleLine(const QByteArray &line);
-    void answer(const QJsonObject &reply);
+    void answer(quint64 request, const QJsonObject &reply);
+    void writeAnswered();
     void idleTimeout();
+
+    struct Pending
+    {
+        QByteArray reply; // empty until answered
+        bool watch = false;
+    };
 
     QLocalSocket *m_socket;
     ControlCore &m_core;
     QTimer *m_idle;
     bool m_watching = false;
-    bool m_waitingForReply = false;
+    std::deque<Pending> m_pending; // in the order of the requests
+    quint64 m_firstPending = 0;    // the number of the request at the front
     bool m_reading = false;
     bool m_closing = false;
     bool m_readQueued = false;

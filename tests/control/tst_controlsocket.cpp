@@ -263,6 +263,41 @@ private Q_SLOTS:
         QCOMPARE(watcher.socket.state(), QLocalSocket::ConnectedState);
     }
 
+    void aThousandTogglesKeepToTheLinesRateAndThePollGoesOn()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        const WireLog wire(rig.board);
+        Client client;
+        QVERIFY(client.connect());
+        std::array<int, 64> toggles{};
+        QByteArray lines;
+        for (int i = 0; i < 1000; ++i) {
+            const int relay = (i * 7) % 64 + 1;
+            ++toggles[std::size_t(relay - 1)];
+            lines += R"({"command":"relay","relay":)" + QByteArray::number(relay) +
+                     R"(,"action":"toggle"})"
+                     "\n";
+        }
+        client.send(lines);
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(errorOf(client.reply()), u"ok"_s);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                for (int relay = 1; relay <= 64; ++relay)
+                    if (rig.board.state().relay(relay) !=
+                        (toggles[std::size_t(relay - 1)] % 2 == 1))
+                        return false;
+                return true;
+            },
+            patience));
+        QVERIFY(rig.awaitFreshFrame());
+        QVERIFY2(wire.mostBytesInASecond() <= 1920,
+                 qPrintable(u"%1 bytes in one second"_s.arg(wire.mostBytesInASecond())));
+        QVERIFY2(wire.longestPollGap() < 3 * rig.window->poll().pollInterval(),
+                 qPrintable(u"no status request for %1 ms"_s.arg(wire.longestPollGap())));
+    }
+
     void clientsThatLeaveBeforeTheirReplyHarmNoOne()
     {
         Rig rig;
