@@ -11,6 +11,13 @@
 
 namespace {
 
+PanelCore::Outcome refused(CommandRefusal refusal)
+{
+    PanelCore::Outcome outcome;
+    outcome.refusal = refusal;
+    return outcome;
+}
+
 int relayIndex(int bank, int position)
 {
     return bank * CommandFrames::relaysPerBank + position;
@@ -118,15 +125,20 @@ std::map<int, bool> PanelCore::expectAfter(const QList<QByteArray> &frames) cons
     return expectedRelays(written, frames);
 }
 
-std::optional<QList<QByteArray>> PanelCore::run(const std::function<QList<QByteArray>()> &body)
+PanelCore::Outcome PanelCore::write(const std::function<QList<QByteArray>()> &body)
 {
-    std::optional<QList<QByteArray>> written;
-    if (!m_poll->RunRelayCommand([&] {
-            written = body();
-            return *written;
-        }))
-        return std::nullopt;
-    return written;
+    Outcome outcome;
+    outcome.confirmAfter = m_poll->requestsWritten();
+    const bool ran = m_poll->RunRelayCommand([&] {
+        outcome.frames = body();
+        outcome.expect = expectAfter(outcome.frames);
+        return outcome.frames;
+    });
+    if (!ran)
+        return refused(m_poll->linkLit() ? Refusal::Busy : Refusal::NoAnswer);
+    for (const auto &[caption, on] : outcome.expect)
+        m_inFlight[std::size_t(caption - 1)] = InFlight{on, outcome.confirmAfter};
+    return outcome;
 }
 
 void PanelCore::confirm(quint64 answered)
@@ -138,26 +150,11 @@ void PanelCore::confirm(quint64 answered)
 
 PanelCore::Outcome PanelCore::clickRelay(int relay)
 {
-    Outcome outcome;
-    const quint64 mark = m_poll->requestsWritten();
-    std::map<int, bool> expect;
-    const std::optional<QList<QByteArray>> written = run([&]() -> QList<QByteArray> {
+    return write([&]() -> QList<QByteArray> {
         if (m_options.relayLocked(relay))
             return {};
-        QList<QByteArray> frames{relayFrame(relay)};
-        expect = expectAfter(frames);
-        return frames;
+        return {relayFrame(relay)};
     });
-    if (!written) {
-        outcome.refusal = m_poll->linkLit() ? Refusal::Busy : Refusal::NoAnswer;
-        return outcome;
-    }
-    for (const auto &[caption, on] : expect)
-        m_inFlight[std::size_t(caption - 1)] = InFlight{on, mark};
-    outcome.frames = *written;
-    outcome.expect = expect;
-    outcome.confirmAfter = mark;
-    return outcome;
 }
 
 MacroCommand::MacroResult PanelCore::macroFrames(int index) const
@@ -176,25 +173,13 @@ MacroCommand::MacroResult PanelCore::macroFrames(int index) const
 
 PanelCore::Outcome PanelCore::clickMacro(int index)
 {
-    Outcome outcome;
-    const quint64 mark = m_poll->requestsWritten();
     MacroCommand::MacroResult result;
-    std::map<int, bool> expect;
-    const std::optional<QList<QByteArray>> written = run([&] {
+    const Outcome outcome = write([&] {
         result = macroFrames(index);
-        expect = expectAfter(result.frames);
         return result.frames;
     });
-    if (!written) {
-        outcome.refusal = m_poll->linkLit() ? Refusal::Busy : Refusal::NoAnswer;
-        return outcome;
-    }
-    for (const auto &[caption, on] : expect)
-        m_inFlight[std::size_t(caption - 1)] = InFlight{on, mark};
-    Q_EMIT macroRan(result);
-    outcome.frames = *written;
-    outcome.expect = expect;
-    outcome.confirmAfter = mark;
+    if (!outcome.refusal)
+        Q_EMIT macroRan(result);
     return outcome;
 }
 
@@ -214,7 +199,7 @@ std::optional<PanelCore::Refusal> PanelCore::scriptRefusal(int relay) const
 void PanelCore::requestRelay(int relay, Wish wish, const Done &done)
 {
     if (const std::optional<Refusal> refusal = scriptRefusal(relay))
-        return done(Outcome{refusal, {}, {}, 0});
+        return done(refused(*refusal));
     const bool target = wish == Wish::Toggle ? !expectedOn(relay) : wish == Wish::On;
     for (Waiting &waiting : m_waiting) {
         if (waiting.relay == relay) {
@@ -233,7 +218,7 @@ void PanelCore::requestRelay(int relay, Wish wish, const Done &done)
 void PanelCore::requestMacro(int index, const Done &done)
 {
     if (const std::optional<Refusal> refusal = scriptRefusal(-1))
-        return done(Outcome{refusal, {}, {}, 0});
+        return done(refused(*refusal));
     m_waiting.push_back({-1, false, index, m_poll->now(), {done}});
     dispatch();
 }
@@ -248,17 +233,17 @@ qint64 PanelCore::patienceMs() const
 void PanelCore::giveUpOld()
 {
     const qint64 now = m_poll->now();
-    std::vector<Done> refused;
+    std::vector<Done> tooLate;
     for (auto it = m_waiting.begin(); it != m_waiting.end();) {
         if (now - it->since >= patienceMs()) {
-            refused.insert(refused.end(), it->done.begin(), it->done.end());
+            tooLate.insert(tooLate.end(), it->done.begin(), it->done.end());
             it = m_waiting.erase(it);
         } else {
             ++it;
         }
     }
-    for (const Done &done : refused)
-        done(Outcome{Refusal::Busy, {}, {}, 0});
+    for (const Done &done : tooLate)
+        done(refused(Refusal::Busy));
 }
 
 void PanelCore::refuseWaiting(Refusal refusal)
@@ -268,7 +253,18 @@ void PanelCore::refuseWaiting(Refusal refusal)
     m_patienceTimer.stop();
     for (const Waiting &entry : waiting)
         for (const Done &done : entry.done)
-            done(Outcome{refusal, {}, {}, 0});
+            done(refused(refusal));
+}
+
+std::vector<PanelCore::Waiting> PanelCore::takeBatch()
+{
+    // A macro runs alone; relays waiting one after another go out together.
+    std::vector<Waiting> batch;
+    do {
+        batch.push_back(std::move(m_waiting.front()));
+        m_waiting.pop_front();
+    } while (batch.front().macro < 0 && !m_waiting.empty() && m_waiting.front().macro < 0);
+    return batch;
 }
 
 void PanelCore::dispatch()
@@ -296,50 +292,32 @@ void PanelCore::dispatch()
         return;
     }
 
-    // A macro runs alone; relays waiting one after another go out together.
-    std::vector<Waiting> batch;
-    if (m_waiting.front().macro >= 0) {
-        batch.push_back(m_waiting.front());
-        m_waiting.pop_front();
-    } else {
-        while (!m_waiting.empty() && m_waiting.front().macro < 0) {
-            batch.push_back(m_waiting.front());
-            m_waiting.pop_front();
-        }
-    }
-    std::vector<std::pair<Done, Outcome>> answers;
-    const quint64 mark = m_poll->requestsWritten();
+    const std::vector<Waiting> batch = takeBatch();
     std::optional<MacroCommand::MacroResult> macro;
-    std::map<int, bool> expect;
-    const std::optional<QList<QByteArray>> written = run([&] {
-        QList<QByteArray> frames;
+    const Outcome written = write([&] {
         if (batch.front().macro >= 0) {
             macro = macroFrames(batch.front().macro);
-            frames = macro->frames;
-        } else {
-            for (const Waiting &entry : batch)
-                if (!m_options.relayLocked(entry.relay) &&
-                    entry.target != m_state.relayOn(entry.relay))
-                    frames.append(relayFrame(entry.relay));
+            return macro->frames;
         }
-        expect = expectAfter(frames);
+        QList<QByteArray> frames;
+        for (const Waiting &entry : batch)
+            if (!m_options.relayLocked(entry.relay) && entry.target != m_state.relayOn(entry.relay))
+                frames.append(relayFrame(entry.relay));
         return frames;
     });
-    Q_ASSERT(written); // the guard was open
-    for (const auto &[caption, on] : expect)
-        m_inFlight[std::size_t(caption - 1)] = InFlight{on, mark};
+    Q_ASSERT(!written.refusal); // the guard was open
     if (macro)
         Q_EMIT macroRan(*macro);
+    std::vector<std::pair<Done, Outcome>> answers;
     for (const Waiting &entry : batch) {
         Outcome outcome;
-        outcome.confirmAfter = mark;
+        outcome.confirmAfter = written.confirmAfter;
         if (macro) {
-            outcome.frames = written.value_or(QList<QByteArray>());
-            outcome.expect = expect;
+            outcome = written;
         } else if (m_options.relayLocked(entry.relay)) {
             outcome.refusal = Refusal::WdtLock;
         } else {
-            if (expect.count(entry.relay + 1))
+            if (written.expect.count(entry.relay + 1))
                 outcome.frames = {relayFrame(entry.relay)};
             outcome.expect = {{entry.relay + 1, entry.target}};
         }

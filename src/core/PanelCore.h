@@ -146,12 +146,12 @@ private:
     bool guardOpen() const;
     // The relay-bank frames of a macro, decided from the relays as the buttons show them.
     MacroCommand::MacroResult macroFrames(int index) const;
-    // Writes frames through the guard and takes note of what is then in flight.
-    std::optional<QList<QByteArray>> run(const std::function<QList<QByteArray>()> &body);
+    // Writes the body's frames through the guard and takes note of what is then in flight.
+    Outcome write(const std::function<QList<QByteArray>()> &body);
     std::map<int, bool> expectAfter(const QList<QByteArray> &frames) const;
     void confirm(quint64 answered);
-    void scheduleDispatch();
     void dispatch();
+    std::vector<Waiting> takeBatch();
     void refuseWaiting(Refusal refusal);
     void giveUpOld();
     bool inFlight() const;
