@@ -292,10 +292,8 @@ private Q_SLOTS:
             },
             patience));
         QVERIFY(rig.awaitFreshFrame());
-        QVERIFY2(wire.mostBytesInASecond() <= 1920,
-                 qPrintable(u"%1 bytes in one second"_s.arg(wire.mostBytesInASecond())));
-        QVERIFY2(wire.longestPollGap() < 3 * rig.window->poll().pollInterval(),
-                 qPrintable(u"no status request for %1 ms"_s.arg(wire.longestPollGap())));
+        const QString pacing = wire.pacingProblem(rig.window->poll().pollInterval());
+        QVERIFY2(pacing.isEmpty(), qPrintable(pacing));
     }
 
     void clientsThatLeaveBeforeTheirReplyHarmNoOne()

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QSignalSpy>
+#include <QString>
 #include <algorithm>
 #include <vector>
 
@@ -62,6 +63,18 @@ public:
             last = arrival.at;
         }
         return longest;
+    }
+
+    // Why what the line carried breaks its rules, or nothing: never more in any second than
+    // 19200 8N1 carries, and the board asked for its state all along, a command holding the
+    // poll back by one interval at most.
+    QString pacingProblem(int pollIntervalMs) const
+    {
+        if (const qsizetype most = mostBytesInASecond(); most > 1920)
+            return QStringLiteral("%1 bytes in one second").arg(most);
+        if (const qint64 gap = longestPollGap(); gap >= 3 * pollIntervalMs)
+            return QStringLiteral("no status request for %1 ms").arg(gap);
+        return {};
     }
 
 private:
