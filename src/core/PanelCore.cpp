@@ -104,9 +104,13 @@ bool PanelCore::expectedOn(int relay) const
     for (const Waiting &waiting : m_waiting)
         if (waiting.relay == relay)
             return waiting.target;
-    if (const std::optional<InFlight> &flying = m_inFlight[std::size_t(relay)])
-        return flying->target;
-    return m_state.relayOn(relay);
+    return writtenOn(relay);
+}
+
+bool PanelCore::writtenOn(int relay) const
+{
+    const std::optional<InFlight> &flying = m_inFlight[std::size_t(relay)];
+    return flying ? flying->target : m_state.relayOn(relay);
 }
 
 bool PanelCore::inFlight() const
@@ -118,10 +122,8 @@ bool PanelCore::inFlight() const
 std::map<int, bool> PanelCore::expectAfter(const QList<QByteArray> &frames) const
 {
     std::array<bool, ShownState::relayCount> written{};
-    for (int r = 0; r < ShownState::relayCount; ++r) {
-        const std::optional<InFlight> &flying = m_inFlight[std::size_t(r)];
-        written[std::size_t(r)] = flying ? flying->target : m_state.relayOn(r);
-    }
+    for (int r = 0; r < ShownState::relayCount; ++r)
+        written[std::size_t(r)] = writtenOn(r);
     return expectedRelays(written, frames);
 }
 
@@ -208,8 +210,7 @@ void PanelCore::requestRelay(int relay, Wish wish, const Done &done)
             return;
         }
     }
-    const std::optional<InFlight> &flying = m_inFlight[std::size_t(relay)];
-    if (target == (flying ? flying->target : m_state.relayOn(relay)))
+    if (target == writtenOn(relay))
         return done(Outcome{std::nullopt, {}, {{relay + 1, target}}, m_poll->requestsWritten()});
     m_waiting.push_back({relay, target, -1, m_poll->now(), {done}});
     dispatch();

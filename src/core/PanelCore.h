@@ -155,6 +155,8 @@ private:
     void refuseWaiting(Refusal refusal);
     void giveUpOld();
     bool inFlight() const;
+    // The state a relay (0..63) is in once the commands written are done.
+    bool writtenOn(int relay) const;
 
     MeteredPort m_port;
     SettingsStore &m_store;

@@ -36,15 +36,11 @@ void frmMonitor::relayClick(int bank, int index)
     m_core->clickRelay(bank * CommandFrames::relaysPerBank + index);
 }
 
-bool frmMonitor::relayLocked(int bank, int index) const
-{
-    // The watchdog relay "R16" stays as it is while "WDT" is checked.
-    return bank == 1 && index == 7 && w.chkWDT->isChecked();
-}
-
 bool frmMonitor::relayLocked(int relay) const
 {
-    return relayLocked(relay / CommandFrames::relaysPerBank, relay % CommandFrames::relaysPerBank);
+    // The watchdog relay "R16" stays as it is while "WDT" is checked.
+    constexpr int watchdogRelay = 15;
+    return relay == watchdogRelay && w.chkWDT->isChecked();
 }
 
 void frmMonitor::cmdMacro_Click(int index)

@@ -105,8 +105,6 @@ public:
     // The click of the relay button at a bank (0..7, A..H) and position, as the bank's
     // handler above runs it.
     void relayClick(int bank, int index);
-    // Whether that button is locked now: "R16" while "WDT" is checked.
-    bool relayLocked(int bank, int index) const;
     void Command1_Click();
     void VScroll1_Change();
     void VScroll2_Change();
