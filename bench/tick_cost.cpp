@@ -74,7 +74,7 @@ int main(int argc, char **argv)
         trends->showAndRaise();
     }
 
-    Recorder recorder(window.core(), messages, &window);
+    Recorder recorder(window.core());
     if (options.isSet(QStringLiteral("record"))) {
         if (const std::optional<QString> problem =
                 recorder.start(options.value(QStringLiteral("record")))) {

@@ -20,6 +20,9 @@ RecordMenu::RecordMenu(QAction *record, QAction *status, Recorder &recorder, Mes
 {
     connect(record, &QAction::triggered, this, &RecordMenu::recordTriggered);
     connect(&recorder, &Recorder::stateChanged, this, &RecordMenu::showState);
+    connect(&recorder, &Recorder::stoppedByItself, this, [this](const QString &reason) {
+        m_messages.showMessage(m_window, tr("Tarnwick"), tr("Recording stopped."), reason);
+    });
     showState();
 }
 

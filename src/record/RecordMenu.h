@@ -11,7 +11,7 @@ class Recorder;
 
 // The Tools menu's recording items: "Start Recording..." asks for the folder and starts,
 // "Stop Recording" stops, and the disabled item below says what the recording does, or why
-// it stopped.
+// it stopped. A recording that stopped by itself is told in a message above the window.
 class RecordMenu : public QObject
 {
     Q_OBJECT

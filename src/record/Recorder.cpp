@@ -1,7 +1,6 @@
 #include "Recorder.h"
 
 #include "LinkState.h"
-#include "MessageBox.h"
 #include "PanelCore.h"
 #include "PanelStatus.h"
 #include "RecordWriter.h"
@@ -18,11 +17,9 @@ constexpr qsizetype pendingLimit = 256 * 1024;
 
 } // namespace
 
-Recorder::Recorder(PanelCore &panel, MessageBox &messages, QWidget *messageParent, QObject *parent)
+Recorder::Recorder(PanelCore &panel, QObject *parent)
     : QObject(parent)
     , m_panel(panel)
-    , m_messages(messages)
-    , m_messageParent(messageParent)
     , m_writer(new RecordWriter)
     , m_clock([] { return QDateTime::currentDateTime(); })
 {
@@ -189,5 +186,5 @@ void Recorder::writerFailed(int file, const QString &reason)
     m_pendingRows = 0;
     m_stopReason = reason;
     endRecording();
-    m_messages.showMessage(m_messageParent, tr("Tarnwick"), tr("Recording stopped."), reason);
+    Q_EMIT stoppedByItself(reason);
 }

@@ -11,10 +11,8 @@
 #include <functional>
 #include <optional>
 
-class MessageBox;
 class RecordWriter;
 class PanelCore;
-class QWidget;
 
 // Records every complete frame the panel shows, as one row of a CSV file a day, and a row
 // whenever the link's state changes, so a gap shows in the file.
@@ -22,7 +20,7 @@ class QWidget;
 // Rows are made on the user-interface thread as frames are shown (a row costs little beside
 // the frame's painting), gathered, and handed to the writer's thread at least once a
 // second: a crash or kill loses at most the last second. When the file can no longer be
-// written the recording stops, the user is told why once, and the panel runs on.
+// written the recording stops, says why once (stoppedByItself), and the panel runs on.
 class Recorder : public QObject
 {
     Q_OBJECT
@@ -30,10 +28,7 @@ class Recorder : public QObject
 public:
     using Clock = std::function<QDateTime()>; // local time
 
-    // A stopped recording is told through `messages`, above `messageParent` (none: the
-    // message stands alone).
-    Recorder(PanelCore &panel, MessageBox &messages, QWidget *messageParent = nullptr,
-             QObject *parent = nullptr);
+    explicit Recorder(PanelCore &panel, QObject *parent = nullptr);
     // Writes what is gathered and closes the file.
     ~Recorder() override;
 
@@ -64,6 +59,8 @@ Q_SIGNALS:
     void stateChanged();
     // Rows reached the disk.
     void rowsWritten(qint64 rowsInFile);
+    // The file could no longer be written and the recording ended; the user should hear why.
+    void stoppedByItself(const QString &reason);
 
 private:
     void frameShown();
@@ -75,8 +72,6 @@ private:
     void endRecording();
 
     PanelCore &m_panel;
-    MessageBox &m_messages;
-    QWidget *m_messageParent;
     QThread m_thread;
     RecordWriter *m_writer; // lives on m_thread
     QTimer m_flushTimer;

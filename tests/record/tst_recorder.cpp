@@ -77,6 +77,7 @@ class TestRecorder : public QObject
     RuntimeFolder m_runtime;
     std::unique_ptr<Rig> m_rig;
     std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<RecordMenu> m_menu; // tells the user why a recording stopped
     std::unique_ptr<QTemporaryDir> m_folder;
 
     QString todaysFile(int sequence = 1) const
@@ -118,14 +119,17 @@ private Q_SLOTS:
     {
         m_rig = std::make_unique<Rig>();
         QVERIFY(m_rig->start());
-        m_recorder =
-            std::make_unique<Recorder>(m_rig->window->core(), m_rig->messages, m_rig->window.get());
+        m_recorder = std::make_unique<Recorder>(m_rig->window->core());
+        frmMonitor &window = *m_rig->window;
+        m_menu = std::make_unique<RecordMenu>(window.mnuRecord, window.mnuRecordStatus,
+                                              *m_recorder, m_rig->messages, &window);
         m_rig->core->setRecorder(m_recorder.get());
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_folder->isValid());
     }
     void cleanup()
     {
+        m_menu.reset();
         m_recorder.reset();
         m_rig.reset();
         m_folder.reset();
@@ -307,6 +311,7 @@ private Q_SLOTS:
         frmMonitor &window = *m_rig->window;
         QStringList asked;
         QString answer;
+        m_menu.reset();
         const RecordMenu menu(window.mnuRecord, window.mnuRecordStatus, *m_recorder,
                               m_rig->messages, &window, [&](QWidget *, const QString &proposed) {
                                   asked << proposed;
