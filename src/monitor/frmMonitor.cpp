@@ -145,7 +145,7 @@ bool frmMonitor::openPortAtStart()
     if (m_port.isOpen())
         m_port.close();
     const QString stored = SettingsAccess(m_store).read(Keys::MeterComPort);
-    const std::optional<int> number = Preferences::portNumberFromText(stored);
+    const std::optional<int> number = NumberText::toPortNumber(stored);
     m_port.setPortNumber(number.value_or(0));
     m_port.setSettings(QStringLiteral("19200,n,8,1"));
     if (!m_port.open()) {

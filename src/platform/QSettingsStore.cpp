@@ -118,7 +118,9 @@ QString expectedPath(const QString &application)
 
 } // namespace
 
-QSettingsStore::QSettingsStore() = default;
+QSettingsStore::QSettingsStore(Access access)
+    : m_access(access)
+{}
 
 QSettingsStore::~QSettingsStore() = default;
 
@@ -134,13 +136,13 @@ QSettingsStore::File &QSettingsStore::fileFor(const QString &application) const
     if (!expected.isEmpty()) {
         // A lock left by a killed program would hold every read and write up for 30 s.
         StaleLock::clear(expected + QStringLiteral(".lock"));
-        guardFile(expected, false);
+        guard(expected, false);
     }
     File &file = m_files[application];
     file.settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                                 organization(), application);
     if (file.settings->fileName() != expected) {
-        guardFile(file.settings->fileName(), false);
+        guard(file.settings->fileName(), false);
         file.settings->sync();
     }
     noteFile(file);
@@ -161,9 +163,11 @@ QString QSettingsStore::fileName(const QString &application) const
 void QSettingsStore::write(const QString &application, const QString &section, const QString &key,
                            const QString &value)
 {
+    if (m_access == Access::ReadOnly)
+        return;
     File &file = fileFor(application);
     if (!file.pendingWrites) {
-        guardFile(file.settings->fileName(), true);
+        guard(file.settings->fileName(), true);
         file.pendingWrites = true;
     }
     file.settings->setValue(settingsKey(section, key), QVariant(value));
@@ -178,10 +182,16 @@ void QSettingsStore::refresh()
             continue;
         // Mended as at the first read, then read again: QSettings' sync() takes in what
         // another program wrote.
-        guardFile(path, false);
+        guard(path, false);
         file.settings->sync();
         noteFile(file);
     }
+}
+
+void QSettingsStore::guard(const QString &path, bool beforeRewrite) const
+{
+    if (m_access == Access::ReadWrite)
+        guardFile(path, beforeRewrite);
 }
 
 void QSettingsStore::noteFile(File &file)

@@ -21,10 +21,15 @@ class QSettings;
 // read, and a file whose next rewrite would drop text QSettings does not keep (comments,
 // lines without "=") is first copied beside itself as <application>.ini.bak (.bak2, .bak3,
 // ... when an earlier copy with other content is there).
+//
+// A read-only store (the service's) never touches the files: saves are dropped, and a line
+// that runs on is read as QSettings reads it rather than mended.
 class QSettingsStore final : public SettingsStore
 {
 public:
-    QSettingsStore();
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit QSettingsStore(Access access = Access::ReadWrite);
     ~QSettingsStore() override;
     QSettingsStore(const QSettingsStore &) = delete;
     QSettingsStore &operator=(const QSettingsStore &) = delete;
@@ -54,5 +59,9 @@ private:
     File &fileFor(const QString &application) const;
     static void noteFile(File &file);
 
+    // Mends the file before it is read or rewritten, unless the store is read-only.
+    void guard(const QString &path, bool beforeRewrite) const;
+
+    Access m_access;
     mutable std::map<QString, File> m_files;
 };

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -192,6 +193,22 @@ std::optional<qint16> roundToInt16(double value)
 std::optional<qint32> roundToInt32(double value)
 {
     return roundToInt<qint32>(value);
+}
+
+std::optional<int> toPortNumber(QStringView text)
+{
+    const std::optional<double> number = toDouble(text);
+    if (!number || *number != std::floor(*number) || *number < 1 || *number > 255)
+        return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+std::optional<int> toSliderPosition(QStringView text)
+{
+    const std::optional<double> number = toDouble(text);
+    if (!number)
+        return std::nullopt;
+    return roundToInt32(std::clamp(*number, 0.0, 255.0));
 }
 
 QString fromSingle(float value)

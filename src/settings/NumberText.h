@@ -24,6 +24,11 @@ std::optional<qint32> toInt32(QStringView text);
 std::optional<qint16> roundToInt16(double value);
 std::optional<qint32> roundToInt32(double value);
 
+// A port number as stored ("Meter-ComPort"): a whole number from 1 to 255, else nothing.
+std::optional<int> toPortNumber(QStringView text);
+// A slider's position for stored text: the nearest of 0..255 for any number, else nothing.
+std::optional<int> toSliderPosition(QStringView text);
+
 // Number to text: plain decimal without trailing zeros or a trailing point, "-0" written as
 // "0"; single precision with up to 7 significant digits, double with up to 15. Magnitudes
 // from 10^7 (single) or 10^15 (double) up, or below 10^-4, use an exponent ("1e+15",

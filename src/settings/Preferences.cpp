@@ -24,16 +24,6 @@ std::optional<int> checkState(const QString &text)
     return std::nullopt;
 }
 
-// A slider takes the nearest position within 0..255 for any number; text that is not a
-// number leaves it where it is.
-std::optional<int> sliderPosition(const QString &text)
-{
-    const std::optional<double> number = NumberText::toDouble(text);
-    if (!number)
-        return std::nullopt;
-    return NumberText::roundToInt32(std::clamp(*number, 0.0, 255.0));
-}
-
 KeyRef key(SettingsKey key, int index = -1)
 {
     return {key, index};
@@ -45,14 +35,6 @@ Preferences::Preferences(SettingsStore &store, PreferenceHolders &holders)
     : m_store(store)
     , m_holders(holders)
 {}
-
-std::optional<int> Preferences::portNumberFromText(const QString &text)
-{
-    const std::optional<double> number = NumberText::toDouble(text);
-    if (!number || *number != std::floor(*number) || *number < 1 || *number > 255)
-        return std::nullopt;
-    return static_cast<int>(*number);
-}
 
 QString Preferences::read(KeyRef ref) const
 {
@@ -120,7 +102,7 @@ void Preferences::GetPreferences()
     for (int output = 1; output <= 2; ++output) {
         const SettingsKey valueKey = output == 1 ? Keys::Aout1 : Keys::Aout2;
         const QString value = read(key(valueKey));
-        if (const auto position = sliderPosition(value))
+        if (const auto position = NumberText::toSliderPosition(value))
             h.setAnalogOutValue(output, *position);
         tookNumber(key(valueKey), value, fromInteger(h.analogOutValue(output)));
     }
@@ -135,7 +117,7 @@ void Preferences::GetPreferences()
     if (port.isOpen())
         port.close();
     const QString portText = read(key(Keys::MeterComPort));
-    port.setPortNumber(portNumberFromText(portText).value_or(0));
+    port.setPortNumber(NumberText::toPortNumber(portText).value_or(0));
     tookNumber(key(Keys::MeterComPort), portText, fromInteger(port.portNumber()));
 
     h.setMtrResponse(read(key(Keys::MeterResponse)));

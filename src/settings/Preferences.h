@@ -29,9 +29,6 @@ public:
     void SaveSettings();
     void GetMultiplier();
 
-    // The port a stored "Meter-ComPort" names: a whole number from 1 to 255.
-    static std::optional<int> portNumberFromText(const QString &text);
-
     // The multiplier text of meter m (0..5), empty until loaded.
     const QString &mtr_multiplier(int m) const { return m_multipliers.at(std::size_t(m)); }
 
