@@ -26,9 +26,55 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// Whether Qt may find a screen here. Without one the window cannot start at all; it can still
+// say that a service drives the board.
+bool mayHaveScreen()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+// A platform that shows nothing to anyone: what a message box would say goes to standard
+// error instead.
+bool showsNothing()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void tellServiceRuns(bool onScreen)
+{
+    if (!onScreen) {
+        std::fprintf(stderr, "%s\n", PanelInstance::serviceMessage);
+        return;
+    }
+    Icons::useForWindows();
+    QMessageBox::information(nullptr, QStringLiteral("Tarnwick"),
+                             QLatin1String(PanelInstance::serviceMessage));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (!mayHaveScreen()) {
+        const QCoreApplication probe(argc, argv);
+        PanelInstance instance;
+        if (instance.claim() == PanelInstance::Claim::OtherIsService) {
+            tellServiceRuns(false);
+            return 0;
+        }
+    } // the store is let go of again; the window's start below reports the missing screen
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
@@ -43,6 +89,9 @@ int main(int argc, char *argv[])
     case PanelInstance::Claim::Failed: // no lock to be had: run as before, unguarded
         break;
     case PanelInstance::Claim::OtherRaised:
+        return 0;
+    case PanelInstance::Claim::OtherIsService:
+        tellServiceRuns(!showsNothing());
         return 0;
     case PanelInstance::Claim::OtherUnreachable:
         Icons::useForWindows();
@@ -81,7 +130,7 @@ int main(int argc, char *argv[])
         monitor.activateWindow();
     });
     MqttBridge mqtt(monitor.core(), control);
-    Recorder recorder(monitor.core(), messages, &monitor);
+    Recorder recorder(monitor.core());
     control.setRecorder(&recorder);
     RecordMenu recordMenu(monitor.mnuRecord, monitor.mnuRecordStatus, recorder, messages, &monitor);
     monitor.Form_Load();

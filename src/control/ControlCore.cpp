@@ -1,6 +1,7 @@
 #include "ControlCore.h"
 
 #include "PanelCore.h"
+#include "PanelInstance.h"
 #include "PanelStatus.h"
 #include "RecordFiles.h"
 #include "Recorder.h"
@@ -71,6 +72,9 @@ void ControlCore::handle(const Request &request, const Reply &reply)
         reply(ControlReplies::done());
         return;
     case Command::Raise:
+        if (m_windowless)
+            return reply(ControlReplies::failed(QLatin1String(PanelInstance::serviceError),
+                                                QLatin1String(PanelInstance::serviceMessage)));
         Q_EMIT raiseRequested();
         reply(ControlReplies::done());
         return;

@@ -34,6 +34,10 @@ public:
     // The recording that "record" commands start and stop; without one they are refused.
     void setRecorder(Recorder *recorder) { m_recorder = recorder; }
 
+    // Run without a window: a second start's raise is answered that the board is driven by
+    // a service.
+    void setWindowless(bool windowless) { m_windowless = windowless; }
+
     // The state of the last complete frame as the window shows it.
     QJsonObject status() const;
 
@@ -47,4 +51,5 @@ private:
 
     PanelCore &m_core;
     Recorder *m_recorder = nullptr;
+    bool m_windowless = false;
 };

@@ -87,6 +87,8 @@ public:
     void requestRelay(int relay, Wish wish, const Done &done);
     void requestMacro(int index, const Done &done);
     int waitingCount() const { return int(m_waiting.size()); }
+    // Whether a command written is still waiting for the frame that confirms it.
+    bool commandsInFlight() const { return inFlight(); }
     // The state a relay (0..63) is in once the commands written and waiting are done.
     bool expectedOn(int relay) const;
 
@@ -107,6 +109,10 @@ public:
     void setClosing();
     bool isClosing() const { return m_closing; }
 
+    // The names, captions or scales the options give have changed outside the setup dialog
+    // (a service read its settings again).
+    void noteOptionsChanged() { Q_EMIT optionsChanged(); }
+
     // How long a command from a script may wait for the line before it is refused.
     qint64 patienceMs() const;
 
@@ -123,6 +129,7 @@ Q_SIGNALS:
     // A macro ran: what the debug strip shows of its lists.
     void macroRan(const MacroCommand::MacroResult &result);
     void setupOpenChanged(bool open);
+    void optionsChanged();
 
 private:
     struct InFlight

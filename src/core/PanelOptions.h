@@ -10,6 +10,11 @@ class PanelOptions
 public:
     virtual ~PanelOptions() = default;
 
+    // The watchdog relay, "R16", which "WDT" keeps as it is.
+    static constexpr int watchdogRelay = 15;
+    // Input k (0..7) as its lamp is captioned before any name is loaded.
+    static QString designInputName(int k) { return QStringLiteral("Input %1").arg(k + 1); }
+
     // Gauge m (0..5): its scale maximum and its multiplier as text.
     virtual double meterScaleMax(int m) const = 0;
     virtual QString meterMultiplier(int m) const = 0;

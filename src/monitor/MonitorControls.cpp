@@ -38,9 +38,7 @@ void frmMonitor::relayClick(int bank, int index)
 
 bool frmMonitor::relayLocked(int relay) const
 {
-    // The watchdog relay "R16" stays as it is while "WDT" is checked.
-    constexpr int watchdogRelay = 15;
-    return relay == watchdogRelay && w.chkWDT->isChecked();
+    return relay == PanelOptions::watchdogRelay && w.chkWDT->isChecked();
 }
 
 void frmMonitor::cmdMacro_Click(int index)

@@ -10,6 +10,7 @@
 #include "LampLabel.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
+#include "PanelOptions.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -230,7 +231,7 @@ MonitorWidgets build(QWidget *client)
                      QStringLiteral("Frame4"), 5280, 2760, 2055, 1680);
     for (int k = 0; k < 8; ++k) {
         auto *lampLabel =
-            place(new LampLabel(QStringLiteral("Input %1").arg(k + 1), designColor, w.Frame4),
+            place(new LampLabel(PanelOptions::designInputName(k), designColor, w.Frame4),
                   indexed("LblStatus", k), 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255);
         lampLabel->setAlignment(Qt::AlignCenter);
         keepTextWhenDisabled(lampLabel);

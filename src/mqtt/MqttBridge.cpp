@@ -36,6 +36,7 @@ MqttBridge::MqttBridge(PanelCore &panel, ControlCore &core, const QString &confi
     connect(&panel, &PanelCore::frameShown, this, &MqttBridge::frameShown);
     connect(&panel, &PanelCore::linkChanged, this, &MqttBridge::somethingChanged);
     connect(&panel, &PanelCore::outputChanged, this, &MqttBridge::somethingChanged);
+    connect(&panel, &PanelCore::optionsChanged, this, &MqttBridge::somethingChanged);
     connect(&panel, &PanelCore::setupOpenChanged, this, [this](bool open) {
         if (!open)
             somethingChanged();

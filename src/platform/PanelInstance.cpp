@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -82,7 +84,7 @@ QString PanelInstance::socketPath()
     return PanelSocket::path();
 }
 
-PanelInstance::Claim PanelInstance::claim()
+PanelInstance::Claim PanelInstance::claimQuietly()
 {
     const QString path = lockPath();
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -93,12 +95,25 @@ PanelInstance::Claim PanelInstance::claim()
         listen();
         return Claim::Claimed;
     }
-    if (m_lock->error() != QLockFile::LockFailedError)
-        return Claim::Failed;
+    return m_lock->error() == QLockFile::LockFailedError ? Claim::OtherUnreachable
+                                                         : Claim::Failed;
+}
 
+PanelInstance::Claim PanelInstance::claim()
+{
+    const Claim claimed = claimQuietly();
+    if (claimed != Claim::OtherUnreachable)
+        return claimed;
     const std::optional<QByteArray> reply =
         firstLine(socketPath(), raiseRequest, QDeadlineTimer(answerPatienceMs));
-    return reply == raiseReply ? Claim::OtherRaised : Claim::OtherUnreachable;
+    if (!reply)
+        return Claim::OtherUnreachable;
+    if (*reply == raiseReply)
+        return Claim::OtherRaised;
+    const QJsonObject answer = QJsonDocument::fromJson(*reply).object();
+    return answer.value(QStringLiteral("error")).toString() == QLatin1String(serviceError)
+               ? Claim::OtherIsService
+               : Claim::OtherUnreachable;
 }
 
 void PanelInstance::listen()

@@ -12,7 +12,8 @@ class QLockFile;
 // in the configuration folder and listens on a local socket of the user's own; a second
 // start asks the first to come to the front and then ends without touching anything. The
 // same socket is the panel's control socket: whoever answers its connections (the control
-// server) answers the second start's {"command":"raise"} with {"ok":true}.
+// server) answers the second start's {"command":"raise"} with {"ok":true}; a service, which
+// has no window to raise, answers it with the error "service".
 //
 // Panels with different configuration folders (XDG_CONFIG_HOME) have different locks and
 // sockets and run side by side.
@@ -24,14 +25,25 @@ public:
     enum class Claim {
         Claimed,          // this is the one panel on the store
         OtherRaised,      // another panel runs and was asked to come to the front
+        OtherIsService,   // tarnwickd drives the board of this store
         OtherUnreachable, // another panel holds the lock but did not answer
         Failed,           // the lock could not be made at all (a read-only folder)
     };
 
+    // The error code a service answers the raise with, and what a window started on its
+    // store tells the user.
+    static constexpr char serviceError[] = "service";
+    static constexpr char serviceMessage[] =
+        "Tarnwick is running as a service for this board; use tarnwick-ctl or its MQTT topics.";
+
     explicit PanelInstance(QObject *parent = nullptr);
     ~PanelInstance() override;
 
+    // Claims the store, or asks the panel that holds it to come to the front.
     Claim claim();
+    // Claims the store without asking anything of the one that holds it: Claimed, Failed,
+    // or OtherUnreachable for a store that is held.
+    Claim claimQuietly();
 
     // The lock file: <config dir>/Tarnwick/Tarnwick.panel.lock.
     static QString lockPath();

@@ -118,6 +118,11 @@ private Q_SLOTS:
             << QList<QByteArray>{"{\"ok\":true}"} << true << Claim::OtherUnreachable;
         QTest::newRow("a refusal") << QList<QByteArray>{"{\"ok\":false,\"error\":\"busy\"}\n"}
                                    << true << Claim::OtherUnreachable;
+        QTest::newRow("a service")
+            << QList<QByteArray>{"{\"error\":\"service\",\"message\":\"...\",\"ok\":false}\n"}
+            << true << Claim::OtherIsService;
+        QTest::newRow("a service's error cut short")
+            << QList<QByteArray>{"{\"error\":\"service\""} << true << Claim::OtherUnreachable;
         QTest::newRow("a line that never ends")
             << QList<QByteArray>{QByteArray(256 * 1024, '{')} << false << Claim::OtherUnreachable;
         QTest::newRow("gone without a word")
