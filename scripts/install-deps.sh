@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   desktop-file-utils dpkg-dev
   libmosquitto-dev mosquitto mosquitto-clients
+  libsystemd-dev
   "$@"
 )
 
