@@ -95,8 +95,7 @@ PanelInstance::Claim PanelInstance::claimQuietly()
         listen();
         return Claim::Claimed;
     }
-    return m_lock->error() == QLockFile::LockFailedError ? Claim::OtherUnreachable
-                                                         : Claim::Failed;
+    return m_lock->error() == QLockFile::LockFailedError ? Claim::OtherUnreachable : Claim::Failed;
 }
 
 PanelInstance::Claim PanelInstance::claim()

@@ -43,9 +43,10 @@ Service::Service(PanelInstance &instance, QObject *parent)
     connect(&m_mqtt, &MqttBridge::connectedChanged, this, [this](bool connected) {
         const MqttConfig &config = m_mqtt.config();
         const QString broker = config.host + u':' + QString::number(config.port);
-        ServiceLog::line(connected ? QStringLiteral("mqtt: connected to %1 as %2")
-                                         .arg(broker, m_mqtt.baseTopic())
-                                   : QStringLiteral("mqtt: not connected to %1").arg(broker));
+        ServiceLog::line(
+            connected
+                ? QStringLiteral("mqtt: connected to %1 as %2").arg(broker, m_mqtt.baseTopic())
+                : QStringLiteral("mqtt: not connected to %1").arg(broker));
     });
     connect(&m_recorder, &Recorder::stateChanged, this, &Service::recordingChanged);
 }
@@ -85,7 +86,8 @@ void Service::tryOpen()
     m_lastOpenProblem.clear();
     m_openedPort = m_port.portNumber();
     m_port.setReadLength(0);
-    ServiceLog::line(QStringLiteral("%1 open on %2").arg(portName(m_openedPort, {}), m_port.device()));
+    ServiceLog::line(
+        QStringLiteral("%1 open on %2").arg(portName(m_openedPort, {}), m_port.device()));
     if (!m_polling) {
         // As the window does once its port opened at start.
         m_polling = true;
@@ -117,12 +119,12 @@ void Service::reload()
     SystemdNotify::reloading();
     m_options.reload();
     m_core.poll().setPollInterval(m_options.pollInterval());
-    ServiceLog::line(QStringLiteral("settings read again: polling every %1 ms")
-                         .arg(m_options.pollInterval()));
+    ServiceLog::line(
+        QStringLiteral("settings read again: polling every %1 ms").arg(m_options.pollInterval()));
     if (m_port.isOpen() && m_options.portNumber().value_or(0) != m_openedPort) {
-        ServiceLog::line(QStringLiteral("the port changed to %1")
-                             .arg(portName(m_options.portNumber().value_or(0),
-                                           m_options.portText())));
+        ServiceLog::line(
+            QStringLiteral("the port changed to %1")
+                .arg(portName(m_options.portNumber().value_or(0), m_options.portText())));
         m_port.close();
         tryOpen();
         if (!m_port.isOpen())

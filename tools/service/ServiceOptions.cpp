@@ -42,8 +42,8 @@ void ServiceOptions::reload()
     const SettingsAccess settings(m_store);
     for (int m = 0; m < ShownState::meterCount; ++m) {
         const auto i = std::size_t(m);
-        m_scaleMax[i] = NumberText::toDouble(seeded(settings, Keys::ScaleMaxGauge, m))
-                            .value_or(designScaleMax);
+        m_scaleMax[i] =
+            NumberText::toDouble(seeded(settings, Keys::ScaleMaxGauge, m)).value_or(designScaleMax);
         m_multiplier[i] = seeded(settings, Keys::Multiplier, m);
         m_caption[i] = seeded(settings, Keys::CaptionGauge, m);
     }

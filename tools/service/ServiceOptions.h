@@ -38,10 +38,7 @@ public:
     QString portText() const { return m_portText; }
     int pollInterval() const { return m_pollInterval; }
     // Output 1 or 2 as stored, nothing when the text is no number.
-    std::optional<int> storedOutput(int output) const
-    {
-        return m_output[std::size_t(output - 1)];
-    }
+    std::optional<int> storedOutput(int output) const { return m_output[std::size_t(output - 1)]; }
 
     bool watchdogLocked() const { return m_watchdogLocked; }
     QString recordFolder() const { return m_recordFolder; }

@@ -75,7 +75,8 @@ int main(int argc, char *argv[])
             service.reload();
             return;
         }
-        ServiceLog::line(QStringLiteral("%1: ending").arg(QLatin1String(number == SIGINT ? "SIGINT" : "SIGTERM")));
+        ServiceLog::line(QStringLiteral("%1: ending")
+                             .arg(QLatin1String(number == SIGINT ? "SIGINT" : "SIGTERM")));
         service.stop();
     });
     QObject::connect(&service, &Service::finished, &app, &QCoreApplication::quit);
