@@ -372,6 +372,15 @@ void PanelCore::setSetupOpen(bool open)
         dispatch();
 }
 
+void PanelCore::setName(PanelNames::Kind kind, int index, const QString &name)
+{
+    QString &held = m_names.slot(kind, index);
+    if (held == name)
+        return;
+    held = name;
+    Q_EMIT nameChanged(kind, index);
+}
+
 void PanelCore::setClosing()
 {
     m_closing = true;

@@ -4,6 +4,7 @@
 #include "CommandRefusal.h"
 #include "MacroCommand.h"
 #include "MeteredPort.h"
+#include "PanelNames.h"
 #include "ShownState.h"
 #include "StatusDecoders.h"
 #include "StatusPoll.h"
@@ -75,6 +76,9 @@ public:
     const SerialPort &port() const { return m_port; }
     const PanelOptions &options() const { return m_options; }
     const ShownState &state() const { return m_state; }
+    const PanelNames &names() const { return m_names; }
+    // A name the panel shows; a change is told by nameChanged().
+    void setName(PanelNames::Kind kind, int index, const QString &name);
     const LinkState &link() const { return m_poll->link(); }
 
     // The window's clicks: a relay (0..63) is inverted, a macro (0..31) brings its lists'
@@ -130,6 +134,7 @@ Q_SIGNALS:
     void macroRan(const MacroCommand::MacroResult &result);
     void setupOpenChanged(bool open);
     void optionsChanged();
+    void nameChanged(PanelNames::Kind kind, int index);
 
 private:
     struct InFlight
@@ -170,6 +175,7 @@ private:
     PanelOptions &m_options;
     StatusPoll *m_poll;
     ShownState m_state;
+    PanelNames m_names;
     AnalogOutputs::Output m_output1{1};
     AnalogOutputs::Output m_output2{2};
     std::array<int, 2> m_outputValues = AnalogOutputs::designValues;

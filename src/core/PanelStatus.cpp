@@ -50,8 +50,7 @@ PanelStatus readPanelStatus(const PanelCore &core)
         status.device = port.device();
     status.relays = state.relaysOn();
     status.inputs = state.inputs;
-    for (int k = 0; k < ShownState::inputCount; ++k)
-        status.inputNames[std::size_t(k)] = core.options().inputName(k);
+    status.inputNames = core.names().inputs;
     status.meters = state.meters;
     for (int m = 0; m < ShownState::meterCount; ++m)
         status.meterCaptions[std::size_t(m)] = core.options().meterCaption(m);

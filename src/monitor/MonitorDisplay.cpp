@@ -48,6 +48,22 @@ void frmMonitor::showFrame(const FrameUpdate &update)
     }
 }
 
+void frmMonitor::showName(PanelNames::Kind kind, int index)
+{
+    const QString &name = m_core->names().at(kind, index);
+    switch (kind) {
+    case PanelNames::Kind::Input:
+        w.LblStatus.at(index)->setText(name);
+        return;
+    case PanelNames::Kind::Output:
+        (index == 0 ? w.Label9 : w.Label12)->setText(name);
+        return;
+    case PanelNames::Kind::Macro:
+        w.cmdMacro.at(index)->setText(name);
+        return;
+    }
+}
+
 void frmMonitor::paintLamps(const StatusDecoders::InputDisplay &inputs)
 {
     const quint32 on = onColor(), off = offColor();

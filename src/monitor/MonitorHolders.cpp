@@ -62,34 +62,35 @@ void MonitorHolders::setOnTop(int state)
     m_window.w.chkOnTop->setChecked(state == 1);
 }
 
+// The names are the core's; the window shows them as they change.
 QString MonitorHolders::inputName(int k) const
 {
-    return m_window.w.LblStatus.at(k)->text();
+    return m_window.core().names().at(PanelNames::Kind::Input, k);
 }
 
 void MonitorHolders::setInputName(int k, const QString &text)
 {
-    m_window.w.LblStatus.at(k)->setText(text);
+    m_window.core().setName(PanelNames::Kind::Input, k, text);
 }
 
 QString MonitorHolders::macroName(int n) const
 {
-    return m_window.w.cmdMacro.at(n)->text();
+    return m_window.core().names().at(PanelNames::Kind::Macro, n);
 }
 
 void MonitorHolders::setMacroName(int n, const QString &text)
 {
-    m_window.w.cmdMacro.at(n)->setText(text);
+    m_window.core().setName(PanelNames::Kind::Macro, n, text);
 }
 
 QString MonitorHolders::analogOutName(int output) const
 {
-    return (output == 1 ? m_window.w.Label9 : m_window.w.Label12)->text();
+    return m_window.core().names().at(PanelNames::Kind::Output, output - 1);
 }
 
 void MonitorHolders::setAnalogOutName(int output, const QString &text)
 {
-    (output == 1 ? m_window.w.Label9 : m_window.w.Label12)->setText(text);
+    m_window.core().setName(PanelNames::Kind::Output, output - 1, text);
 }
 
 int MonitorHolders::analogOutValue(int output) const

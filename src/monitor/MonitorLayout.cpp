@@ -10,7 +10,7 @@
 #include "LampLabel.h"
 #include "LinkLamp.h"
 #include "LinkText.h"
-#include "PanelOptions.h"
+#include "PanelNames.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -173,7 +173,8 @@ MonitorWidgets build(QWidget *client)
     w.Frame6 = place(new QGroupBox(QStringLiteral("Macros"), client), QStringLiteral("Frame6"), 240,
                      120, 4935, 4335);
     for (int i = 0; i < 32; ++i) {
-        auto *button = new ColorButton(QStringLiteral("Macro%1").arg(i + 1), macroColor, w.Frame6);
+        auto *button = new ColorButton(PanelNames::designName(PanelNames::Kind::Macro, i),
+                                       macroColor, w.Frame6);
         w.cmdMacro[i] = place(button, indexed("cmdMacro", i), 120 + 1200 * (i % 4),
                               360 + 480 * (i / 4), 1125, 300);
     }
@@ -188,14 +189,16 @@ MonitorWidgets build(QWidget *client)
     w.Label10 = label(client, QStringLiteral("Label10"), QStringLiteral("0.00"), 10275, 120, 720,
                       255, Qt::AlignCenter);
     w.VScroll1 = slider(client, QStringLiteral("VScroll1"), 10507, AnalogOutputs::designValues[0]);
-    w.Label9 = label(client, QStringLiteral("Label9"), QStringLiteral("Out 1"), 10245, 1920, 780,
-                     480, Qt::AlignHCenter | Qt::AlignTop);
+    w.Label9 =
+        label(client, QStringLiteral("Label9"), PanelNames::designName(PanelNames::Kind::Output, 0),
+              10245, 1920, 780, 480, Qt::AlignHCenter | Qt::AlignTop);
     w.Label9->setWordWrap(true);
     w.Label11 = label(client, QStringLiteral("Label11"), QStringLiteral("0.00"), 11070, 120, 720,
                       255, Qt::AlignCenter);
     w.VScroll2 = slider(client, QStringLiteral("VScroll2"), 11302, AnalogOutputs::designValues[1]);
-    w.Label12 = label(client, QStringLiteral("Label12"), QStringLiteral("Out 2"), 11040, 1920, 780,
-                      480, Qt::AlignHCenter | Qt::AlignTop);
+    w.Label12 = label(client, QStringLiteral("Label12"),
+                      PanelNames::designName(PanelNames::Kind::Output, 1), 11040, 1920, 780, 480,
+                      Qt::AlignHCenter | Qt::AlignTop);
     w.Label12->setWordWrap(true);
     // Each output's name labels its slider, for assistive technology too, as it changes.
     w.Label9->setBuddy(w.VScroll1);
@@ -231,7 +234,8 @@ MonitorWidgets build(QWidget *client)
                      QStringLiteral("Frame4"), 5280, 2760, 2055, 1680);
     for (int k = 0; k < 8; ++k) {
         auto *lampLabel =
-            place(new LampLabel(PanelOptions::designInputName(k), designColor, w.Frame4),
+            place(new LampLabel(PanelNames::designName(PanelNames::Kind::Input, k), designColor,
+                                w.Frame4),
                   indexed("LblStatus", k), 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255);
         lampLabel->setAlignment(Qt::AlignCenter);
         keepTextWhenDisabled(lampLabel);

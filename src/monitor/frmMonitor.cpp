@@ -70,6 +70,7 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     connect(m_core, &PanelCore::relaysShown, this, &frmMonitor::paintRelays);
     connect(m_core, &PanelCore::outputChanged, this, &frmMonitor::showOutput);
     connect(m_core, &PanelCore::macroRan, this, &frmMonitor::showMacroTexts);
+    connect(m_core, &PanelCore::nameChanged, this, &frmMonitor::showName);
     connectControls();
     ScreenReader::whenListening(this, [this] { describeShownLights(); });
 
@@ -356,11 +357,6 @@ QString frmMonitor::meterCaption(int m) const
     return w.AGauge1[std::size_t(m)]->caption();
 }
 
-QString frmMonitor::inputName(int k) const
-{
-    return w.LblStatus[std::size_t(k)]->text();
-}
-
 bool frmMonitor::temperatureInCelsius() const
 {
     return w.Check4->isChecked();
@@ -368,10 +364,10 @@ bool frmMonitor::temperatureInCelsius() const
 
 QString frmMonitor::macroCaption(int index) const
 {
-    return w.cmdMacro.at(index)->text();
+    return m_core->names().at(PanelNames::Kind::Macro, index);
 }
 
 QString frmMonitor::inputCaption(int index) const
 {
-    return w.LblStatus.at(index)->text();
+    return m_core->names().at(PanelNames::Kind::Input, index);
 }

@@ -3,6 +3,7 @@
 #include "MonitorHolders.h"
 #include "MonitorLayout.h"
 #include "PanelCore.h"
+#include "PanelNames.h"
 #include "PanelOptions.h"
 #include "Preferences.h"
 #include "RegInit.h"
@@ -142,6 +143,7 @@ private:
     void showOutput(int output, int value);
     void showMacroTexts(const MacroCommand::MacroResult &result);
     void showFrame(const FrameUpdate &update);
+    void showName(PanelNames::Kind kind, int index);
     // Give the lamps and relay buttons the colours of the frame and of the core's state.
     void paintLamps(const StatusDecoders::InputDisplay &inputs);
     void paintRelays();
@@ -155,7 +157,6 @@ private:
     double meterScaleMax(int m) const override;
     QString meterMultiplier(int m) const override;
     QString meterCaption(int m) const override;
-    QString inputName(int k) const override;
     bool temperatureInCelsius() const override;
     bool relayLocked(int relay) const override;
 

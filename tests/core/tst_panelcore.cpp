@@ -29,7 +29,6 @@ struct TestOptions final : PanelOptions
     double meterScaleMax(int) const override { return 5.0; }
     QString meterMultiplier(int) const override { return u"1"_s; }
     QString meterCaption(int m) const override { return u"Meter %1"_s.arg(m + 1); }
-    QString inputName(int k) const override { return u"Input %1"_s.arg(k + 1); }
     bool temperatureInCelsius() const override { return false; }
     bool relayLocked(int) const override { return false; }
 };

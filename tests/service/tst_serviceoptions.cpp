@@ -53,8 +53,10 @@ private Q_SLOTS:
             QCOMPARE(options.meterMultiplier(m), u"1.0"_s);
             QCOMPARE(options.meterCaption(m), u"Volts DC"_s);
         }
-        QCOMPARE(options.inputName(0), u"Input 1"_s);
-        QCOMPARE(options.inputName(7), u"Input 8"_s);
+        QCOMPARE(options.names().inputs[0], u"Input 1"_s);
+        QCOMPARE(options.names().inputs[7], u"Input 8"_s);
+        QCOMPARE(options.names().outputs[1], u"An Out 2"_s);
+        QCOMPARE(options.names().macros[31], u"Macro32"_s);
         QVERIFY(!options.temperatureInCelsius());
         QVERIFY(!options.relayLocked(15));
         QVERIFY(options.recordFolder().isEmpty());
@@ -111,13 +113,13 @@ private Q_SLOTS:
         QVERIFY(writeIni("[StartUp]\nDigStatusName0=Door\n[Service]\nRecordFolder=/srv/a\n"));
         QSettingsStore store(QSettingsStore::Access::ReadOnly);
         ServiceOptions options(store);
-        QCOMPARE(options.inputName(0), u"Door"_s);
+        QCOMPARE(options.names().inputs[0], u"Door"_s);
         QCOMPARE(options.recordFolder(), u"/srv/a"_s);
         // Rewritten with another size, as another program saves it.
         QVERIFY(
             writeIni("[StartUp]\nDigStatusName0=Gate 2\n[Service]\nRecordFolder=  /srv/bb  \n"));
         options.reload();
-        QCOMPARE(options.inputName(0), u"Gate 2"_s);
+        QCOMPARE(options.names().inputs[0], u"Gate 2"_s);
         QCOMPARE(options.recordFolder(), u"/srv/bb"_s);
     }
 

@@ -56,7 +56,7 @@ Service::~Service() = default;
 void Service::start()
 {
     ServiceLog::line(QStringLiteral("reading %1").arg(m_store.fileName(SettingsKeys::application)));
-    m_core.poll().setPollInterval(m_options.pollInterval());
+    takeOptions();
     for (int output = 1; output <= 2; ++output)
         if (const std::optional<int> level = m_options.storedOutput(output))
             m_core.setOutput(output, *level, true);
@@ -66,6 +66,15 @@ void Service::start()
     m_mqtt.start();
     followRecordFolder();
     SystemdNotify::ready();
+}
+
+void Service::takeOptions()
+{
+    m_core.poll().setPollInterval(m_options.pollInterval());
+    for (PanelNames::Kind kind :
+         {PanelNames::Kind::Input, PanelNames::Kind::Output, PanelNames::Kind::Macro})
+        for (int i = 0; i < PanelNames::count(kind); ++i)
+            m_core.setName(kind, i, m_options.names().at(kind, i));
 }
 
 void Service::tryOpen()
@@ -118,7 +127,7 @@ void Service::reload()
         return;
     SystemdNotify::reloading();
     m_options.reload();
-    m_core.poll().setPollInterval(m_options.pollInterval());
+    takeOptions();
     ServiceLog::line(
         QStringLiteral("settings read again: polling every %1 ms").arg(m_options.pollInterval()));
     if (m_port.isOpen() && m_options.portNumber().value_or(0) != m_openedPort) {

@@ -45,6 +45,8 @@ Q_SIGNALS:
     void finished();
 
 private:
+    // The poll interval and the names, as the options now give them.
+    void takeOptions();
     void tryOpen();
     void linkChanged();
     void followRecordFolder();

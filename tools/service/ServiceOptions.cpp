@@ -22,7 +22,9 @@ QString seeded(const SettingsAccess &settings, SettingsKey key, int index = -1)
     case DefaultRule::Constant:
         return row.defaultText.toString();
     case DefaultRule::InputCaption:
-        return PanelOptions::designInputName(index);
+        return PanelNames::designName(PanelNames::Kind::Input, index);
+    case DefaultRule::MacroCaption:
+        return PanelNames::designName(PanelNames::Kind::Macro, index);
     default:
         return {};
     }
@@ -47,8 +49,11 @@ void ServiceOptions::reload()
         m_multiplier[i] = seeded(settings, Keys::Multiplier, m);
         m_caption[i] = seeded(settings, Keys::CaptionGauge, m);
     }
-    for (int k = 0; k < ShownState::inputCount; ++k)
-        m_inputName[std::size_t(k)] = seeded(settings, Keys::DigStatusName, k);
+    for (int k = 0; k < PanelNames::inputCount; ++k)
+        m_names.inputs[std::size_t(k)] = seeded(settings, Keys::DigStatusName, k);
+    m_names.outputs = {seeded(settings, Keys::AnalogOut1), seeded(settings, Keys::AnalogOut2)};
+    for (int n = 0; n < PanelNames::macroCount; ++n)
+        m_names.macros[std::size_t(n)] = seeded(settings, Keys::MacroName, n);
     // The box takes 0 or 1; anything else leaves it unchecked, as it starts.
     m_celsius = NumberText::toInt16(seeded(settings, Keys::TempMode)) == 1;
 

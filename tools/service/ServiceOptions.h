@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PanelNames.h"
 #include "PanelOptions.h"
 #include "ShownState.h"
 
@@ -29,9 +30,11 @@ public:
     double meterScaleMax(int m) const override { return m_scaleMax[std::size_t(m)]; }
     QString meterMultiplier(int m) const override { return m_multiplier[std::size_t(m)]; }
     QString meterCaption(int m) const override { return m_caption[std::size_t(m)]; }
-    QString inputName(int k) const override { return m_inputName[std::size_t(k)]; }
     bool temperatureInCelsius() const override { return m_celsius; }
     bool relayLocked(int relay) const override;
+
+    // The names beside the inputs, outputs and macros, as the window would load them.
+    const PanelNames &names() const { return m_names; }
 
     // The stored port, and its text for telling the user about one that does not read.
     std::optional<int> portNumber() const { return m_portNumber; }
@@ -50,7 +53,7 @@ private:
     std::array<double, ShownState::meterCount> m_scaleMax{};
     std::array<QString, ShownState::meterCount> m_multiplier;
     std::array<QString, ShownState::meterCount> m_caption;
-    std::array<QString, ShownState::inputCount> m_inputName;
+    PanelNames m_names;
     bool m_celsius = false;
     std::optional<int> m_portNumber;
     QString m_portText;
