@@ -17,14 +17,12 @@
 // A payload cut short by the connection must still be seen as too long by the parser.
 static_assert(MqttConnection::payloadCut >= MqttCommand::payloadLimit);
 
-namespace {
+namespace {} // namespace
 
-void tell(const QString &line)
+void MqttBridge::toStandardError(const QString &line)
 {
     std::fprintf(stderr, "tarnwick: mqtt: %s\n", line.toLocal8Bit().constData());
 }
-
-} // namespace
 
 MqttBridge::MqttBridge(PanelCore &panel, ControlCore &core, const QString &configPath,
                        QObject *parent)
@@ -78,7 +76,7 @@ void MqttBridge::reload()
     if (read.config == m_config && (m_connection || !m_config.enabled()))
         return; // another file in the folder, or a write that changed nothing
     for (const QString &problem : read.problems)
-        tell(QStringLiteral("%1: %2").arg(m_configPath, problem));
+        m_log(QStringLiteral("%1: %2").arg(m_configPath, problem));
     disconnectFromBroker();
     m_config = read.config;
     if (m_config.enabled())
@@ -105,7 +103,7 @@ void MqttBridge::connectTo(const MqttConfig &config)
         QString problem;
         endpoint.password = readPasswordFile(config.passwordFile, &problem);
         if (!problem.isEmpty())
-            tell(problem);
+            m_log(problem);
     }
     endpoint.tlsCaFile = config.tlsCaFile;
     endpoint.willTopic = MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status));
@@ -117,7 +115,7 @@ void MqttBridge::connectTo(const MqttConfig &config)
     connect(m_connection.get(), &MqttConnection::messageReceived, this, &MqttBridge::onMessage);
     QString problem;
     if (!m_connection->start(&problem)) {
-        tell(problem + QStringLiteral(": the bridge stays off"));
+        m_log(problem + QStringLiteral(": the bridge stays off"));
         m_connection.reset();
     }
 }
@@ -137,10 +135,10 @@ void MqttBridge::disconnectFromBroker()
 
 void MqttBridge::onConnected()
 {
-    tell(QStringLiteral("connected to %1:%2, publishing under %3")
-             .arg(m_config.host)
-             .arg(m_config.port)
-             .arg(m_baseTopic));
+    m_log(QStringLiteral("connected to %1:%2, publishing under %3")
+              .arg(m_config.host)
+              .arg(m_config.port)
+              .arg(m_baseTopic));
     m_lastReason.clear();
     m_published.forget();
     m_connection->publish(MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status)),
@@ -159,10 +157,10 @@ void MqttBridge::onConnected()
 void MqttBridge::onDisconnected(const QString &reason)
 {
     if (reason != m_lastReason)
-        tell(QStringLiteral("%1:%2: %3; trying again")
-                 .arg(m_config.host)
-                 .arg(m_config.port)
-                 .arg(reason));
+        m_log(QStringLiteral("%1:%2: %3; trying again")
+                  .arg(m_config.host)
+                  .arg(m_config.port)
+                  .arg(reason));
     m_lastReason = reason;
     Q_EMIT connectedChanged(false);
 }
@@ -235,7 +233,7 @@ void MqttBridge::reject(const QString &topic, const QString &message)
     for (QChar &c : shown)
         if (c.category() == QChar::Other_Control)
             c = u'?';
-    tell(QStringLiteral("%1: dropped: %2").arg(shown, message));
+    m_log(QStringLiteral("%1: dropped: %2").arg(shown, message));
     if (m_connection) {
         const QJsonObject error{{QStringLiteral("topic"), shown},
                                 {QStringLiteral("message"), message}};

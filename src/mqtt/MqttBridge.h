@@ -5,6 +5,7 @@
 
 #include <QFileSystemWatcher>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class ControlCore;
@@ -33,6 +34,12 @@ public:
     const MqttConfig &config() const { return m_config; }
     QString baseTopic() const { return m_baseTopic; }
     bool isConnected() const;
+
+    // Where the bridge tells what happens to its connection and its commands, a line at a
+    // time: standard error unless the program logs otherwise.
+    using Log = std::function<void(const QString &line)>;
+    void setLog(Log log) { m_log = std::move(log); }
+    static void toStandardError(const QString &line);
 
 Q_SIGNALS:
     // A value went out to the broker (below the base topic).
@@ -71,4 +78,5 @@ private:
     QByteArray m_lastFrame;
     bool m_changed = true;
     QString m_lastReason; // the last disconnect reason told, so a retry loop says it once
+    Log m_log = toStandardError;
 };
