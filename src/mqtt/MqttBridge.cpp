@@ -206,12 +206,17 @@ void MqttBridge::publishDiscovery()
         m_connection->publish(message.topic, message.payload, true);
 }
 
-void MqttBridge::onMessage(const QString &fullTopic, const QByteArray &payload)
+void MqttBridge::onMessage(const QString &fullTopic, const QByteArray &payload, bool retained)
 {
     const QString prefix = m_baseTopic + u'/';
     if (!fullTopic.startsWith(prefix))
         return; // a subscription of an earlier base topic
     const QString topic = fullTopic.mid(prefix.size());
+    // The broker hands a retained command to every new subscription: run, it would switch
+    // the board again at every reconnect.
+    if (retained)
+        return reject(topic, QStringLiteral("a retained command is not run; publish commands "
+                                            "without the retain flag"));
     if (!m_config.commands)
         return reject(topic, QStringLiteral("commands are off (commands=on in mqtt.ini)"));
     const auto parsed = MqttCommand::parse(topic, payload);

@@ -59,7 +59,7 @@ private:
     void frameShown(const QByteArray &frame);
     void somethingChanged();
     void publishDiscovery();
-    void onMessage(const QString &topic, const QByteArray &payload);
+    void onMessage(const QString &topic, const QByteArray &payload, bool retained);
     void reject(const QString &topic, const QString &message);
     QString derivedBaseTopic() const;
 

@@ -188,9 +188,12 @@ void MqttConnection::onMessage(mosquitto *, void *self, const mosquitto_message 
     const QString topic = QString::fromUtf8(message->topic);
     const QByteArray payload(static_cast<const char *>(message->payload),
                              std::min(message->payloadlen, payloadCut + 1));
+    const bool retained = message->retain;
     QMetaObject::invokeMethod(
         connection,
-        [connection, topic, payload] { Q_EMIT connection->messageReceived(topic, payload); },
+        [connection, topic, payload, retained] {
+            Q_EMIT connection->messageReceived(topic, payload, retained);
+        },
         Qt::QueuedConnection);
 }
 

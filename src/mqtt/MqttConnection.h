@@ -62,7 +62,8 @@ Q_SIGNALS:
     void connected();
     // The broker refused the connection or it broke; `reason` says which.
     void disconnected(const QString &reason);
-    void messageReceived(const QString &topic, const QByteArray &payload);
+    // `retained`: the broker kept the message and hands it to every client that subscribes.
+    void messageReceived(const QString &topic, const QByteArray &payload, bool retained);
 
 private:
     static void onConnect(mosquitto *client, void *self, int result);

@@ -81,11 +81,11 @@ void MqttProbe::clear()
     m_messages.clear();
 }
 
-bool MqttProbe::publish(const QString &topic, const QByteArray &payload)
+bool MqttProbe::publish(const QString &topic, const QByteArray &payload, bool retain)
 {
     const QByteArray name = topic.toUtf8();
     return mosquitto_publish(m_client, nullptr, name.constData(), int(payload.size()),
-                             payload.constData(), 1, false) == MOSQ_ERR_SUCCESS;
+                             payload.constData(), 1, retain) == MOSQ_ERR_SUCCESS;
 }
 
 bool MqttProbe::waitFor(const QString &topic, const QByteArray &payload, int milliseconds) const

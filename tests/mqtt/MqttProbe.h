@@ -31,7 +31,7 @@ public:
     std::optional<QByteArray> latest(const QString &topic) const;
     int count(const QString &topic) const;
     void clear();
-    bool publish(const QString &topic, const QByteArray &payload);
+    bool publish(const QString &topic, const QByteArray &payload, bool retain = false);
     // Waits until the topic's last payload is `payload`.
     bool waitFor(const QString &topic, const QByteArray &payload, int milliseconds = 15000) const;
 

@@ -246,6 +246,31 @@ private Q_SLOTS:
         QVERIFY(rig.probe->waitFor(topic(u"relay/5"_s), "ON"));
     }
 
+    void aRetainedCommandIsNeverRun()
+    {
+        BridgeRig rig;
+        QVERIFY2(rig.start("commands=on\n"), qPrintable(rig.broker.errorString()));
+        QSignalSpy frames(&rig.panel.board, &PtyBoard::frameReceived);
+        // Left on the broker while the panel was away, as a careless client does.
+        rig.bridge.reset();
+        QVERIFY(rig.probe->publish(topic(u"relay/6/set"_s), "TOGGLE", true));
+        for (int connection = 1; connection <= 2; ++connection) {
+            QVERIFY(rig.startBridge());
+            QVERIFY(QTest::qWaitFor(
+                [&] { return errorsFor(*rig.probe, u"relay/6/set"_s).size() == connection; },
+                patience));
+            rig.bridge.reset();
+        }
+        QVERIFY(rig.panel.awaitFreshFrame());
+        QCOMPARE(commandFrames(frames), QList<QByteArray>());
+        QVERIFY(!rig.panel.board.state().relay(6));
+        QVERIFY(errorsFor(*rig.probe, u"relay/6/set"_s)
+                    .first()
+                    .value(u"message"_s)
+                    .toString()
+                    .contains(u"retained"_s));
+    }
+
     void commandsKeepTheSocketsRules()
     {
         BridgeRig rig;
