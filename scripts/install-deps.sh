@@ -10,7 +10,7 @@ packages=(
   libbenchmark-dev valgrind
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
-  desktop-file-utils dpkg-dev
+  desktop-file-utils dpkg-dev systemd
   libmosquitto-dev mosquitto mosquitto-clients
   libsystemd-dev
   "$@"
