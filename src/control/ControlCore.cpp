@@ -56,7 +56,13 @@ QJsonObject replyOf(const PanelCore::Outcome &outcome)
 
 QJsonObject ControlCore::status() const
 {
-    return readPanelStatus(m_core).toJson();
+    QJsonObject status = readPanelStatus(m_core).toJson();
+    status.insert(QStringLiteral("mqtt"),
+                  m_mqttState ? m_mqttState()
+                              : QJsonObject{{QStringLiteral("state"), QStringLiteral("off")},
+                                            {QStringLiteral("broker"), QString()},
+                                            {QStringLiteral("reason"), QString()}});
+    return status;
 }
 
 void ControlCore::handle(const Request &request, const Reply &reply)

@@ -38,6 +38,10 @@ public:
     // a service.
     void setWindowless(bool windowless) { m_windowless = windowless; }
 
+    // The MQTT bridge's state, for "status"; none while there is no bridge.
+    using StatePart = std::function<QJsonObject()>;
+    void setMqttState(StatePart state) { m_mqttState = std::move(state); }
+
     // The state of the last complete frame as the window shows it.
     QJsonObject status() const;
 
@@ -52,4 +56,5 @@ private:
     PanelCore &m_core;
     Recorder *m_recorder = nullptr;
     bool m_windowless = false;
+    StatePart m_mqttState;
 };

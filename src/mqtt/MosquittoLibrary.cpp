@@ -66,6 +66,7 @@ std::optional<MosquittoLibrary> MosquittoLibrary::load(const QString &fileName, 
     find(functions.disconnect, "mosquitto_disconnect");
     find(functions.connackString, "mosquitto_connack_string");
     find(functions.strerror, "mosquitto_strerror");
+    find(functions.logCallbackSet, "mosquitto_log_callback_set");
     if (!complete) {
         library.unload();
         return std::nullopt;

@@ -27,6 +27,7 @@ struct MosquittoLibrary
     decltype(&mosquitto_disconnect) disconnect = nullptr;
     decltype(&mosquitto_connack_string) connackString = nullptr;
     decltype(&mosquitto_strerror) strerror = nullptr;
+    decltype(&mosquitto_log_callback_set) logCallbackSet = nullptr;
 
     // libmosquitto.so.1, loaded and initialised at the first call and kept; null, with the
     // reason in `problem`, when it cannot be loaded.

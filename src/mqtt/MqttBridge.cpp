@@ -41,11 +41,37 @@ MqttBridge::MqttBridge(PanelCore &panel, ControlCore &core, const QString &confi
     });
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &MqttBridge::reload);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MqttBridge::reload);
+    m_core.setMqttState([this] { return state(); });
 }
 
 MqttBridge::~MqttBridge()
 {
+    m_core.setMqttState({});
     disconnectFromBroker();
+}
+
+QString MqttBridge::broker() const
+{
+    return m_config.host + u':' + QString::number(m_config.port);
+}
+
+QJsonObject MqttBridge::state() const
+{
+    // A connection that could not even be set up (a CA file missing) leaves the bridge off,
+    // with its reason, until mqtt.ini changes.
+    const QString state = !m_connection   ? QStringLiteral("off")
+                          : isConnected() ? QStringLiteral("connected")
+                                          : QStringLiteral("connecting");
+    return {
+        {QStringLiteral("state"), state},
+        {QStringLiteral("broker"), m_config.enabled() ? broker() : QString()},
+        {QStringLiteral("reason"), isConnected() || !m_config.enabled() ? QString() : m_reason}};
+}
+
+void MqttBridge::fail(const QString &reason, const QString &then)
+{
+    m_reason = reason;
+    m_log(QStringLiteral("%1: %2; %3").arg(broker(), reason, then));
 }
 
 void MqttBridge::start()
@@ -112,10 +138,14 @@ void MqttBridge::connectTo(const MqttConfig &config)
     m_connection = std::make_unique<MqttConnection>(endpoint);
     connect(m_connection.get(), &MqttConnection::connected, this, &MqttBridge::onConnected);
     connect(m_connection.get(), &MqttConnection::disconnected, this, &MqttBridge::onDisconnected);
+    connect(m_connection.get(), &MqttConnection::attemptFailed, this,
+            [this](const QString &reason, int seconds) {
+                fail(reason, QStringLiteral("trying again in %1 s").arg(seconds));
+            });
     connect(m_connection.get(), &MqttConnection::messageReceived, this, &MqttBridge::onMessage);
     QString problem;
     if (!m_connection->start(&problem)) {
-        m_log(problem + QStringLiteral(": the bridge stays off"));
+        fail(problem, QStringLiteral("the bridge stays off until mqtt.ini changes"));
         m_connection.reset();
     }
 }
@@ -135,11 +165,8 @@ void MqttBridge::disconnectFromBroker()
 
 void MqttBridge::onConnected()
 {
-    m_log(QStringLiteral("connected to %1:%2, publishing under %3")
-              .arg(m_config.host)
-              .arg(m_config.port)
-              .arg(m_baseTopic));
-    m_lastReason.clear();
+    m_log(QStringLiteral("connected to %1, publishing under %2").arg(broker(), m_baseTopic));
+    m_reason.clear();
     m_published.forget();
     m_connection->publish(MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status)),
                           MqttTopics::online, true);
@@ -156,12 +183,7 @@ void MqttBridge::onConnected()
 
 void MqttBridge::onDisconnected(const QString &reason)
 {
-    if (reason != m_lastReason)
-        m_log(QStringLiteral("%1:%2: %3; trying again")
-                  .arg(m_config.host)
-                  .arg(m_config.port)
-                  .arg(reason));
-    m_lastReason = reason;
+    fail(reason, QStringLiteral("trying again"));
     Q_EMIT connectedChanged(false);
 }
 

@@ -4,6 +4,7 @@
 #include "MqttTopics.h"
 
 #include <QFileSystemWatcher>
+#include <QJsonObject>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -34,6 +35,9 @@ public:
     const MqttConfig &config() const { return m_config; }
     QString baseTopic() const { return m_baseTopic; }
     bool isConnected() const;
+    // {"state": "off|connecting|connected", "broker": "host:port", "reason": "..."}: the
+    // reason the last attempt failed, while not connected.
+    QJsonObject state() const;
 
     // Where the bridge tells what happens to its connection and its commands, a line at a
     // time: standard error unless the program logs otherwise.
@@ -61,6 +65,9 @@ private:
     void publishDiscovery();
     void onMessage(const QString &topic, const QByteArray &payload, bool retained);
     void reject(const QString &topic, const QString &message);
+    QString broker() const;
+    // Tells a failure once, with what happens next, and keeps it as the state's reason.
+    void fail(const QString &reason, const QString &then);
     QString derivedBaseTopic() const;
 
     PanelCore &m_panel;
@@ -77,6 +84,6 @@ private:
     // only there).
     QByteArray m_lastFrame;
     bool m_changed = true;
-    QString m_lastReason; // the last disconnect reason told, so a retry loop says it once
+    QString m_reason; // why the last attempt failed or the connection broke
     Log m_log = toStandardError;
 };

@@ -2,9 +2,12 @@
 
 #include "MosquittoLibrary.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 using namespace std::chrono_literals;
 
@@ -59,12 +62,21 @@ bool MqttConnection::start(QString *problem)
     m_library->connectCallbackSet(m_client, &MqttConnection::onConnect);
     m_library->disconnectCallbackSet(m_client, &MqttConnection::onDisconnect);
     m_library->messageCallbackSet(m_client, &MqttConnection::onMessage);
+    m_library->logCallbackSet(m_client, &MqttConnection::onLog);
     if (!m_endpoint.username.isEmpty()) {
         const QByteArray user = m_endpoint.username.toUtf8();
         const QByteArray password = utf8OrNull(m_endpoint.password);
         m_library->usernamePwSet(m_client, user.constData(), orNull(password));
     }
     if (!m_endpoint.tlsCaFile.isEmpty()) {
+        // The library answers a file it cannot read with "Invalid function arguments".
+        const QFileInfo ca(m_endpoint.tlsCaFile);
+        if (!ca.isFile() || !ca.isReadable()) {
+            *problem = QStringLiteral("tls_ca_file %1: %2")
+                           .arg(m_endpoint.tlsCaFile, ca.exists() ? QStringLiteral("cannot be read")
+                                                                  : QStringLiteral("no such file"));
+            return false;
+        }
         const QByteArray caFile = m_endpoint.tlsCaFile.toLocal8Bit();
         const int result =
             m_library->tlsSet(m_client, caFile.constData(), nullptr, nullptr, nullptr, nullptr);
@@ -135,19 +147,37 @@ void MqttConnection::run()
             if (m_stopping)
                 return;
         }
+        m_refusal.clear();
+        m_tlsError.clear();
         // Asynchronous: the socket's connect does not wait here, the loop finishes it.
-        if (m_library->connectAsync(m_client, host.constData(), m_endpoint.port,
-                                    keepAliveSeconds) == MOSQ_ERR_SUCCESS) {
+        int result =
+            m_library->connectAsync(m_client, host.constData(), m_endpoint.port, keepAliveSeconds);
+        int error = errno;
+        if (result == MOSQ_ERR_SUCCESS) {
             // A long wait: a message to send wakes the loop at once, and an idle panel should
             // not pay for a thread that wakes for nothing.
-            while (m_library->loop(m_client, loopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
+            while ((result = m_library->loop(m_client, loopWaitMs, 1)) == MOSQ_ERR_SUCCESS) {
                 const std::lock_guard lock(m_mutex);
                 if (m_stopping && std::chrono::steady_clock::now() > m_stopBy)
                     return;
             }
+            error = errno;
         }
-        if (m_sessionUp.exchange(false))
+        if (m_sessionUp.exchange(false)) {
             retry = firstRetry; // a session that came up starts the back-off afresh
+        } else {
+            {
+                const std::lock_guard lock(m_mutex);
+                if (m_stopping)
+                    return;
+            }
+            // Refused by the broker, or it never answered: then the socket or TLS says why.
+            const QString reason = m_refusal.isEmpty() ? failure(result, error) : m_refusal;
+            const int seconds = int(retry.count());
+            QMetaObject::invokeMethod(
+                this, [this, reason, seconds] { Q_EMIT attemptFailed(reason, seconds); },
+                Qt::QueuedConnection);
+        }
         std::unique_lock lock(m_mutex);
         if (m_wake.wait_for(lock, retry, [this] { return m_stopping; }))
             return;
@@ -155,20 +185,51 @@ void MqttConnection::run()
     }
 }
 
+QString MqttConnection::failure(int result, int error)
+{
+    switch (result) {
+    case MOSQ_ERR_EAI:
+        return QStringLiteral("host not found");
+    case MOSQ_ERR_ERRNO:
+        if (error != 0)
+            return QString::fromLocal8Bit(std::strerror(error));
+        break;
+    default:
+        break;
+    }
+    // TLS failures come as a lost connection or a TLS error; what went wrong the library
+    // has logged, in OpenSSL's words.
+    if (!m_tlsError.isEmpty())
+        return QStringLiteral("TLS: ") + m_tlsError;
+    if (result == MOSQ_ERR_CONN_LOST || result == MOSQ_ERR_NO_CONN)
+        return QStringLiteral("the broker closed the connection before it was set up (TLS "
+                              "on a port without it, or the other way round?)");
+    return QString::fromUtf8(m_library->strerror(result));
+}
+
+void MqttConnection::onLog(mosquitto *, void *self, int level, const char *text)
+{
+    // "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed": the last
+    // part is the reason, the rest is the library's bookkeeping.
+    if (level != MOSQ_LOG_ERR || !text || std::strncmp(text, "OpenSSL Error", 13) != 0)
+        return;
+    QString line = QString::fromUtf8(text).trimmed();
+    if (const qsizetype cut = line.lastIndexOf(QStringLiteral("::")); cut >= 0)
+        line = line.mid(cut + 2);
+    static_cast<MqttConnection *>(self)->m_tlsError = line;
+}
+
 void MqttConnection::onConnect(mosquitto *, void *self, int result)
 {
     auto *connection = static_cast<MqttConnection *>(self);
-    if (result == 0)
-        connection->m_sessionUp = true;
     const QString reason = QString::fromUtf8(connection->m_library->connackString(result));
+    if (result != 0) {
+        connection->m_refusal = reason; // told once the attempt is over
+        return;
+    }
+    connection->m_sessionUp = true;
     QMetaObject::invokeMethod(
-        connection,
-        [connection, result, reason] {
-            if (result == 0)
-                connection->setConnected(true, reason);
-            else
-                Q_EMIT connection->disconnected(reason); // refused: said at every try
-        },
+        connection, [connection, reason] { connection->setConnected(true, reason); },
         Qt::QueuedConnection);
 }
 

@@ -30,8 +30,9 @@ struct MqttEndpoint
 // The thread connects, runs libmosquitto's loop and, when the broker cannot be reached or
 // goes away, waits 1 s, then 2, 4, ... up to 60 s between tries (libmosquitto's own
 // "exponential" back-off grows with the square of the tries, so the thread keeps its own).
-// Nothing of that thread reaches the caller directly: connecting, dropping and every message
-// arrive as signals through queued calls on the thread that made the object. Publishing only
+// Nothing of that thread reaches the caller directly: connecting, dropping, every attempt
+// that failed and every message arrive as signals through queued calls on the thread that
+// made the object. Publishing only
 // queues the message for the network thread, so it never waits on the broker.
 class MqttConnection : public QObject
 {
@@ -60,8 +61,11 @@ public:
 
 Q_SIGNALS:
     void connected();
-    // The broker refused the connection or it broke; `reason` says which.
+    // A connection that was up broke; `reason` says how.
     void disconnected(const QString &reason);
+    // An attempt to connect failed (the broker cannot be reached, TLS failed, it refused us);
+    // the next one follows in `retrySeconds`.
+    void attemptFailed(const QString &reason, int retrySeconds);
     // `retained`: the broker kept the message and hands it to every client that subscribes.
     void messageReceived(const QString &topic, const QByteArray &payload, bool retained);
 
@@ -69,6 +73,10 @@ private:
     static void onConnect(mosquitto *client, void *self, int result);
     static void onDisconnect(mosquitto *client, void *self, int result);
     static void onMessage(mosquitto *client, void *self, const struct mosquitto_message *message);
+    static void onLog(mosquitto *client, void *self, int level, const char *text);
+    // Why an attempt failed with the library's result `result` (and `error`, errno, for a
+    // system error), with the TLS library's own words where it logged any.
+    QString failure(int result, int error);
     void run();
     void setConnected(bool up, const QString &reason);
 
@@ -81,5 +89,9 @@ private:
     bool m_stopping = false; // guarded by m_mutex
     std::chrono::steady_clock::time_point m_stopBy;
     std::atomic<bool> m_sessionUp{false};
+    // Of the attempt under way, on the network thread only: the broker's refusal, and the
+    // TLS library's last complaint.
+    QString m_refusal;
+    QString m_tlsError;
     bool m_connected = false; // as this object's thread has been told
 };

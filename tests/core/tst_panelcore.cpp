@@ -3,9 +3,9 @@
 #include "BoardFrames.h"
 #include "CommandFrames.h"
 #include "FakeSerialPort.h"
+#include "FixedOptions.h"
 #include "MemorySettingsStore.h"
 #include "PanelCore.h"
-#include "PanelOptions.h"
 #include "PtyBoard.h"
 #include "QSettingsStore.h"
 #include "QtSerialPortAdapter.h"
@@ -23,22 +23,12 @@ namespace {
 
 constexpr int patience = 10000; // ms: an upper bound, never a delay
 
-// The settings a window would hold in its elements.
-struct TestOptions final : PanelOptions
-{
-    double meterScaleMax(int) const override { return 5.0; }
-    QString meterMultiplier(int) const override { return u"1"_s; }
-    QString meterCaption(int m) const override { return u"Meter %1"_s.arg(m + 1); }
-    bool temperatureInCelsius() const override { return false; }
-    bool relayLocked(int) const override { return false; }
-};
-
 // The core on the board, its port opened as the window opens it at start.
 struct BoardCore
 {
     MemorySettingsStore store;
     QtSerialPortAdapter port;
-    TestOptions options;
+    FixedOptions options;
     PtyBoard board;
     std::unique_ptr<PanelCore> core; // last: it goes before the port and the board
 
@@ -201,7 +191,7 @@ private Q_SLOTS:
         QSettingsStore store;
         SettingsAccess(store).save(Keys::OnString, 0, u"05,"_s);
         FakeSerialPort port;
-        TestOptions options;
+        FixedOptions options;
         port.setPortNumber(1);
         QVERIFY(port.open());
         PanelCore core(port, store, options);

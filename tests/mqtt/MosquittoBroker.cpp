@@ -56,9 +56,11 @@ bool MosquittoBroker::start()
     if (m_port == 0)
         m_port = freeLoopbackPort();
     QFile config(m_folder.filePath(QStringLiteral("mosquitto.conf")));
-    QByteArray text = "listener " + QByteArray::number(m_port) +
-                      " 127.0.0.1\nallow_anonymous true\npersistence false\n"
-                      "log_type error\n";
+    QByteArray text = "listener " + QByteArray::number(m_port) + " 127.0.0.1\n" +
+                      m_listenerOptions + "allow_anonymous " + (m_anonymous ? "true" : "false") +
+                      "\npersistence false\nlog_type error\n";
+    if (!m_passwordFile.isEmpty())
+        text += "password_file " + QFile::encodeName(m_passwordFile) + "\n";
     // As root mosquitto would change to its own user, which a fresh machine may lack.
     if (::geteuid() == 0)
         text += "user root\n";

@@ -13,6 +13,15 @@ public:
     MosquittoBroker();
     ~MosquittoBroker();
 
+    // Lines for the broker's listener (TLS files), and whether it lets clients in without a
+    // name; both count from the next start().
+    void setListenerOptions(const QByteArray &lines) { m_listenerOptions = lines; }
+    void setAnonymous(bool anonymous, const QString &passwordFile = QString())
+    {
+        m_anonymous = anonymous;
+        m_passwordFile = passwordFile;
+    }
+
     // Starts the broker and waits until it takes connections; the port stays the same for
     // every start of this object.
     bool start();
@@ -26,5 +35,8 @@ private:
     QTemporaryDir m_folder;
     QProcess m_process;
     int m_port = 0;
+    QByteArray m_listenerOptions;
+    bool m_anonymous = true;
+    QString m_passwordFile;
     QString m_error;
 };

@@ -93,8 +93,24 @@ QString statusText(const QJsonObject &status)
           << QStringLiteral("Analog out:  1 = %1, 2 = %2")
                  .arg(aout.at(0).toInt())
                  .arg(aout.at(1).toInt())
-          << QStringLiteral("Frame:       ") + printableFrame(status);
+          << QStringLiteral("Frame:       ") + printableFrame(status)
+          << QStringLiteral("MQTT:        ") +
+                 mqttText(status.value(QStringLiteral("mqtt")).toObject());
     return lines.join(QLatin1Char('\n'));
+}
+
+QString mqttText(const QJsonObject &mqtt)
+{
+    const QString state = text(mqtt, "state");
+    const QString broker = text(mqtt, "broker");
+    const QString reason = text(mqtt, "reason");
+    if (state == QLatin1String("connected"))
+        return QStringLiteral("connected to ") + broker;
+    if (state == QLatin1String("connecting"))
+        return QStringLiteral("connecting to ") + broker +
+               (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+    // A panel before the bridge said anything says nothing: off, as it is.
+    return reason.isEmpty() ? QStringLiteral("off") : QStringLiteral("off: ") + reason;
 }
 
 QString frameLine(const QJsonObject &status)

@@ -9,6 +9,8 @@ namespace CtlOutput {
 
 // The status as a few labelled lines, for a person.
 QString statusText(const QJsonObject &status);
+// The MQTT bridge's state ({"state":..., "broker":..., "reason":...}) in a few words.
+QString mqttText(const QJsonObject &mqtt);
 // One frame as one line, for watch without --json.
 QString frameLine(const QJsonObject &status);
 // What a record command answered: the recording's state and file, for a person.
