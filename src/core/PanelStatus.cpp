@@ -27,6 +27,8 @@ QJsonObject PanelStatus::toJson() const
         {QStringLiteral("relays"), jsonArray(relays)},
         {QStringLiteral("inputs"), jsonArray(inputs)},
         {QStringLiteral("inputNames"), jsonArray(inputNames)},
+        {QStringLiteral("outputNames"), jsonArray(outputNames)},
+        {QStringLiteral("macroNames"), jsonArray(macroNames)},
         {QStringLiteral("meters"), jsonArray(meters)},
         {QStringLiteral("meterCaptions"), jsonArray(meterCaptions)},
         {QStringLiteral("temperature"), temperature},
@@ -51,6 +53,8 @@ PanelStatus readPanelStatus(const PanelCore &core)
     status.relays = state.relaysOn();
     status.inputs = state.inputs;
     status.inputNames = core.names().inputs;
+    status.outputNames = core.names().outputs;
+    status.macroNames = core.names().macros;
     status.meters = state.meters;
     for (int m = 0; m < ShownState::meterCount; ++m)
         status.meterCaptions[std::size_t(m)] = core.options().meterCaption(m);

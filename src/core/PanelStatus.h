@@ -17,6 +17,8 @@ struct PanelStatus
     std::array<bool, 64> relays{}; // index 0 is R1
     std::array<bool, 8> inputs{};
     std::array<QString, 8> inputNames;
+    std::array<QString, 2> outputNames;
+    std::array<QString, 32> macroNames;
     std::array<double, 6> meters{};
     std::array<QString, 6> meterCaptions;
     QString temperature;

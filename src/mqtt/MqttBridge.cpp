@@ -7,6 +7,7 @@
 #include "PanelCore.h"
 #include "PanelStatus.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,15 +31,21 @@ MqttBridge::MqttBridge(PanelCore &panel, ControlCore &core, const QString &confi
     , m_panel(panel)
     , m_core(core)
     , m_configPath(configPath)
+    , m_announcements(QFileInfo(configPath).dir().filePath(QStringLiteral("mqtt-discovery.list")))
 {
     connect(&panel, &PanelCore::frameShown, this, &MqttBridge::frameShown);
     connect(&panel, &PanelCore::linkChanged, this, &MqttBridge::somethingChanged);
     connect(&panel, &PanelCore::outputChanged, this, &MqttBridge::somethingChanged);
-    connect(&panel, &PanelCore::optionsChanged, this, &MqttBridge::somethingChanged);
     connect(&panel, &PanelCore::setupOpenChanged, this, [this](bool open) {
         if (!open)
-            somethingChanged();
+            namesChanged();
     });
+    // Names change in bursts (a load, a reload): the topics follow once the burst is over.
+    m_namesSettled.setSingleShot(true);
+    m_namesSettled.setInterval(0);
+    connect(&m_namesSettled, &QTimer::timeout, this, &MqttBridge::namesChanged);
+    connect(&panel, &PanelCore::optionsChanged, &m_namesSettled, qOverload<>(&QTimer::start));
+    connect(&panel, &PanelCore::nameChanged, &m_namesSettled, qOverload<>(&QTimer::start));
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &MqttBridge::reload);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MqttBridge::reload);
     m_core.setMqttState([this] { return state(); });
@@ -103,22 +110,30 @@ void MqttBridge::reload()
         return; // another file in the folder, or a write that changed nothing
     for (const QString &problem : read.problems)
         m_log(QStringLiteral("%1: %2").arg(m_configPath, problem));
+    // A bridge that stops announcing on this broker (turned off, or moved to another) takes
+    // its configs back now. One that connects to it again does so once connected: the broker
+    // may drop what the old connection still had on its way when the new one takes over.
+    const bool sameBroker = read.config.enabled() && read.config.host == m_config.host &&
+                            read.config.port == m_config.port;
+    if (isConnected() && !sameBroker)
+        for (const DiscoveryMessage &message : m_announcements.update({}))
+            m_connection->publish(message.topic, message.payload, true);
     disconnectFromBroker();
     m_config = read.config;
     if (m_config.enabled())
         connectTo(m_config);
 }
 
-QString MqttBridge::derivedBaseTopic() const
+QString MqttBridge::derivedBaseTopic(const MqttConfig &config) const
 {
-    return m_config.baseTopic.isEmpty()
+    return config.baseTopic.isEmpty()
                ? defaultBaseTopic(QSysInfo::machineHostName(), m_panel.port().portNumber())
-               : m_config.baseTopic;
+               : config.baseTopic;
 }
 
 void MqttBridge::connectTo(const MqttConfig &config)
 {
-    m_baseTopic = derivedBaseTopic();
+    m_baseTopic = derivedBaseTopic(config);
     MqttEndpoint endpoint;
     endpoint.host = config.host;
     endpoint.port = config.port;
@@ -170,8 +185,8 @@ void MqttBridge::onConnected()
     m_published.forget();
     m_connection->publish(MqttTopics::joined(m_baseTopic, QLatin1String(MqttTopics::status)),
                           MqttTopics::online, true);
-    if (m_config.discovery)
-        publishDiscovery();
+    m_announcements.forgetPayloads();
+    publishDiscovery();
     QStringList patterns;
     for (const QString &pattern : MqttCommand::subscriptions())
         patterns << MqttTopics::joined(m_baseTopic, pattern);
@@ -208,7 +223,7 @@ void MqttBridge::publishChanges()
         return;
     m_changed = false;
     // The default base topic names the port: a panel moved to another port is another device.
-    if (m_config.baseTopic.isEmpty() && derivedBaseTopic() != m_baseTopic) {
+    if (m_config.baseTopic.isEmpty() && derivedBaseTopic(m_config) != m_baseTopic) {
         disconnectFromBroker();
         connectTo(m_config);
         return;
@@ -220,12 +235,26 @@ void MqttBridge::publishChanges()
     }
 }
 
+QList<DiscoveryMessage> MqttBridge::wantedDiscovery(const MqttConfig &config,
+                                                    const QString &baseTopic) const
+{
+    if (!config.enabled() || !config.discovery)
+        return {};
+    return MqttDiscovery::messages(baseTopic, readPanelStatus(m_panel), config.commands);
+}
+
 void MqttBridge::publishDiscovery()
 {
-    const PanelStatus panel = readPanelStatus(m_panel);
     for (const DiscoveryMessage &message :
-         MqttDiscovery::messages(m_baseTopic, panel, m_config.commands))
+         m_announcements.update(wantedDiscovery(m_config, m_baseTopic)))
         m_connection->publish(message.topic, message.payload, true);
+}
+
+void MqttBridge::namesChanged()
+{
+    somethingChanged();
+    if (isConnected())
+        publishDiscovery();
 }
 
 void MqttBridge::onMessage(const QString &fullTopic, const QByteArray &payload, bool retained)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "DiscoveryAnnouncements.h"
 #include "MqttConfig.h"
 #include "MqttTopics.h"
 
 #include <QFileSystemWatcher>
 #include <QJsonObject>
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -62,13 +64,19 @@ private:
     void publishChanges();
     void frameShown(const QByteArray &frame);
     void somethingChanged();
+    // The discovery configs that `config` announces under `baseTopic`.
+    QList<DiscoveryMessage> wantedDiscovery(const MqttConfig &config,
+                                            const QString &baseTopic) const;
+    // Brings the broker's discovery configs to what the settings now announce.
     void publishDiscovery();
+    // A name, caption or scale may have changed: its topics and discovery config follow.
+    void namesChanged();
     void onMessage(const QString &topic, const QByteArray &payload, bool retained);
     void reject(const QString &topic, const QString &message);
     QString broker() const;
     // Tells a failure once, with what happens next, and keeps it as the state's reason.
     void fail(const QString &reason, const QString &then);
-    QString derivedBaseTopic() const;
+    QString derivedBaseTopic(const MqttConfig &config) const;
 
     PanelCore &m_panel;
     ControlCore &m_core;
@@ -85,5 +93,7 @@ private:
     QByteArray m_lastFrame;
     bool m_changed = true;
     QString m_reason; // why the last attempt failed or the connection broke
+    DiscoveryAnnouncements m_announcements;
+    QTimer m_namesSettled;
     Log m_log = toStandardError;
 };

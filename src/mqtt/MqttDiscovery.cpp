@@ -18,18 +18,38 @@ struct Device
     QJsonObject description;
 };
 
+enum class Availability { Panel, PanelAndBoard };
+
+QJsonArray availability(const Device &device, Availability of)
+{
+    QJsonArray list{
+        QJsonObject{{QStringLiteral("topic"),
+                     MqttTopics::joined(device.base, QLatin1String(MqttTopics::status))},
+                    {QStringLiteral("payload_available"), QLatin1String(MqttTopics::online)},
+                    {QStringLiteral("payload_not_available"), QLatin1String(MqttTopics::offline)}}};
+    if (of == Availability::PanelAndBoard)
+        list.append(QJsonObject{
+            {QStringLiteral("topic"), MqttTopics::joined(device.base, QStringLiteral("link"))},
+            {QStringLiteral("value_template"),
+             QStringLiteral("{{ 'online' if value == 'live' else 'offline' }}")},
+            {QStringLiteral("payload_available"), QLatin1String(MqttTopics::online)},
+            {QStringLiteral("payload_not_available"), QLatin1String(MqttTopics::offline)}});
+    return list;
+}
+
+// `state` empty: an entity without a state (a button).
 DiscoveryMessage entity(const Device &device, const char *component, const QString &object,
-                        const QString &name, const QString &state, QJsonObject config)
+                        const QString &name, const QString &state, QJsonObject config,
+                        Availability of = Availability::PanelAndBoard)
 {
     const QString id = device.node + u'_' + object;
     config.insert(QStringLiteral("name"), name);
     config.insert(QStringLiteral("unique_id"), id);
     config.insert(QStringLiteral("object_id"), id);
-    config.insert(QStringLiteral("state_topic"), MqttTopics::joined(device.base, state));
-    config.insert(QStringLiteral("availability_topic"),
-                  MqttTopics::joined(device.base, QLatin1String(MqttTopics::status)));
-    config.insert(QStringLiteral("payload_available"), QLatin1String(MqttTopics::online));
-    config.insert(QStringLiteral("payload_not_available"), QLatin1String(MqttTopics::offline));
+    if (!state.isEmpty())
+        config.insert(QStringLiteral("state_topic"), MqttTopics::joined(device.base, state));
+    config.insert(QStringLiteral("availability"), availability(device, of));
+    config.insert(QStringLiteral("availability_mode"), QStringLiteral("all"));
     config.insert(QStringLiteral("device"), device.description);
     return {QStringLiteral("%1/%2/%3/%4/config")
                 .arg(QLatin1String(prefix), QLatin1String(component), device.node, object),
@@ -49,11 +69,20 @@ QString orDefault(const QString &name, const QString &fallback)
 
 } // namespace
 
+QString nodeId(const QString &baseTopic)
+{
+    QString id = baseTopic;
+    for (QChar &c : id)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'_' && c != u'-')
+            c = u'_';
+    return id;
+}
+
 QList<DiscoveryMessage> messages(const QString &baseTopic, const PanelStatus &panel, bool commands)
 {
     Device device;
     device.base = baseTopic;
-    device.node = QString(baseTopic).replace(u'/', u'_');
+    device.node = nodeId(baseTopic);
     device.description = {{QStringLiteral("identifiers"), QJsonArray{device.node}},
                           {QStringLiteral("name"), QStringLiteral("Tarnwick ") + baseTopic},
                           {QStringLiteral("manufacturer"), QStringLiteral("Tarnwick")},
@@ -87,12 +116,39 @@ QList<DiscoveryMessage> messages(const QString &baseTopic, const PanelStatus &pa
                     {{QStringLiteral("device_class"), QStringLiteral("temperature")},
                      {QStringLiteral("unit_of_measurement"), QStringLiteral("°F")},
                      {QStringLiteral("state_class"), QStringLiteral("measurement")}});
+    found << entity(device, "sensor", QStringLiteral("frequency"), QStringLiteral("Frequency"),
+                    QStringLiteral("frequency"), {});
     found << entity(device, "sensor", QStringLiteral("link"), QStringLiteral("Link"),
                     QStringLiteral("link"),
                     {{QStringLiteral("device_class"), QStringLiteral("enum")},
                      {QStringLiteral("options"),
                       QJsonArray{QStringLiteral("never"), QStringLiteral("live"),
-                                 QStringLiteral("no-reply"), QStringLiteral("lost")}}});
+                                 QStringLiteral("no-reply"), QStringLiteral("lost")}}},
+                    Availability::Panel);
+    for (std::size_t n = 1; n <= panel.aout.size(); ++n) {
+        const QString state = QStringLiteral("aout/%1").arg(n);
+        const QString name =
+            orDefault(panel.outputNames[n - 1], QStringLiteral("Analog output %1").arg(n));
+        if (commands)
+            found << entity(device, "number", QStringLiteral("aout%1").arg(n), name, state,
+                            {{QStringLiteral("command_topic"),
+                              MqttTopics::joined(baseTopic, state + QStringLiteral("/set"))},
+                             {QStringLiteral("min"), 0},
+                             {QStringLiteral("max"), 255},
+                             {QStringLiteral("step"), 1},
+                             {QStringLiteral("mode"), QStringLiteral("slider")}});
+        else
+            found << entity(device, "sensor", QStringLiteral("aout%1").arg(n), name, state,
+                            {{QStringLiteral("state_class"), QStringLiteral("measurement")}});
+    }
+    if (commands)
+        for (std::size_t n = 1; n <= panel.macroNames.size(); ++n)
+            found << entity(device, "button", QStringLiteral("macro%1").arg(n),
+                            orDefault(panel.macroNames[n - 1], QStringLiteral("Macro %1").arg(n)),
+                            QString(),
+                            {{QStringLiteral("command_topic"),
+                              MqttTopics::joined(baseTopic, QStringLiteral("macro/%1/run").arg(n))},
+                             {QStringLiteral("payload_press"), QStringLiteral("RUN")}});
     return found;
 }
 

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -453,7 +454,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("setting");
         QTest::addColumn<int>("announced");
-        QTest::newRow("discovery=on") << QByteArray("discovery=on\ncommands=on\n") << 80;
+        QTest::newRow("discovery=on") << QByteArray("discovery=on\ncommands=on\n") << 115;
         QTest::newRow("discovery off") << QByteArray("commands=on\n") << 0;
     }
     void discoveryAnnouncesTheBoardToHomeAssistant()
@@ -484,6 +485,104 @@ private Q_SLOTS:
             QVERIFY(rig.panel.awaitFreshFrame());
             QCOMPARE(homeAssistant.messages().size(), 0);
         }
+    }
+
+    void discoveryTakesBackWhatItNoLongerAnnounces()
+    {
+        BridgeRig rig;
+        QVERIFY(rig.broker.start());
+        // What an earlier run announced and this one does not: still retained on the broker.
+        const QString gone = u"homeassistant/sensor/test_panel/gone/config"_s;
+        MqttProbe homeAssistant(rig.broker.port(), u"homeassistant/#"_s);
+        QVERIFY(QTest::qWaitFor([&] { return homeAssistant.isSubscribed(); }, patience));
+        QVERIFY(homeAssistant.publish(gone, "{}", true));
+        QVERIFY(homeAssistant.waitFor(gone, "{}"));
+        QFile list(rig.folder.filePath(u"mqtt-discovery.list"_s));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write(gone.toUtf8() + "\nnot/ours/at/all\n");
+        list.close();
+
+        const auto rewrite = [&](const QByteArray &lines) {
+            QFile file(rig.configPath());
+            const QByteArray text =
+                "[mqtt]\nhost=127.0.0.1\nport=" + QByteArray::number(rig.broker.port()) + "\n" +
+                lines;
+            return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                   file.write(text) == text.size();
+        };
+        const auto removed = [&](const QString &config) {
+            return homeAssistant.waitFor(config, QByteArray());
+        };
+        const auto announced = [&](const QString &config) {
+            return QTest::qWaitFor(
+                [&] { return !homeAssistant.latest(config).value_or(QByteArray()).isEmpty(); },
+                patience);
+        };
+        const QString relaySwitch = u"homeassistant/switch/test_panel/relay5/config"_s;
+        const QString relaySensor = u"homeassistant/binary_sensor/test_panel/relay5/config"_s;
+        const QString macroButton = u"homeassistant/button/test_panel/macro1/config"_s;
+
+        QVERIFY(rewrite("base_topic=test/panel\ndiscovery=on\ncommands=on\n"));
+        QVERIFY(rig.panel.start());
+        QVERIFY(rig.startBridge());
+        QVERIFY(announced(relaySwitch));
+        QVERIFY(announced(macroButton));
+        QVERIFY(removed(gone)); // at the start, for what the last run published
+
+        // Commands off: the relays become sensors, the buttons go.
+        QVERIFY(rewrite("base_topic=test/panel\ndiscovery=on\n"));
+        QVERIFY(announced(relaySensor));
+        QVERIFY(removed(relaySwitch));
+        QVERIFY(removed(macroButton));
+
+        // A name given to an input follows into its entity.
+        rig.panel.window->core().setName(PanelNames::Kind::Input, 2, u"Gate"_s);
+        const QString input3 = u"homeassistant/binary_sensor/test_panel/input3/config"_s;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return QJsonDocument::fromJson(homeAssistant.latest(input3).value_or(QByteArray()))
+                           .object()[u"name"_s]
+                           .toString() == u"Gate"_s;
+            },
+            patience));
+
+        // Another base topic: the old device goes, the new one comes.
+        QVERIFY(rewrite("base_topic=test/moved\ndiscovery=on\n"));
+        QVERIFY(announced(u"homeassistant/binary_sensor/test_moved/relay5/config"_s));
+        QVERIFY(removed(relaySensor));
+
+        // Discovery off: nothing of ours is left.
+        QVERIFY(rewrite("base_topic=test/moved\n"));
+        QVERIFY(removed(u"homeassistant/binary_sensor/test_moved/relay5/config"_s));
+        QVERIFY(rig.panel.awaitFreshFrame());
+        for (const MqttProbe::Message &message : homeAssistant.messages())
+            QVERIFY2(homeAssistant.latest(message.topic) == QByteArray(),
+                     qPrintable(message.topic));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QCOMPARE(list.readAll(), QByteArray());
+    }
+
+    void aSilentBoardMakesItsValuesUnavailable()
+    {
+        BridgeRig rig;
+        QVERIFY2(rig.start("discovery=on\n"), qPrintable(rig.broker.errorString()));
+        MqttProbe homeAssistant(rig.broker.port(), u"homeassistant/#"_s);
+        const QString config = u"homeassistant/binary_sensor/test_panel/relay5/config"_s;
+        QVERIFY(
+            QTest::qWaitFor([&] { return homeAssistant.latest(config).has_value(); }, patience));
+        const QJsonArray availability = QJsonDocument::fromJson(*homeAssistant.latest(config))
+                                            .object()[u"availability"_s]
+                                            .toArray();
+        const QJsonObject board = availability.at(1).toObject();
+        QCOMPARE(board[u"topic"_s].toString(), topic(u"link"_s));
+        QCOMPARE(board[u"value_template"_s].toString(),
+                 u"{{ 'online' if value == 'live' else 'offline' }}"_s);
+
+        // What that entry reads while the board is silent, and when it answers again.
+        rig.panel.board.setSilent(true);
+        QVERIFY(rig.probe->waitFor(topic(u"link"_s), "no-reply"));
+        rig.panel.board.setSilent(false);
+        QVERIFY(rig.probe->waitFor(topic(u"link"_s), "live"));
     }
 
     void theDefaultBaseTopicNamesTheHostAndThePort()

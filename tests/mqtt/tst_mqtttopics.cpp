@@ -7,8 +7,10 @@
 #include "StatusFrame.h"
 #include "TestMain.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -137,39 +139,75 @@ private Q_SLOTS:
     void discoveryPointsAtPublishedTopics_data()
     {
         QTest::addColumn<bool>("commands");
-        QTest::newRow("commands on") << true;
-        QTest::newRow("commands off") << false;
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("node");
+        QTest::newRow("commands on") << true << u"plant/board7"_s << u"plant_board7"_s;
+        QTest::newRow("commands off") << false << u"plant/board7"_s << u"plant_board7"_s;
+        QTest::newRow("blanks and dots") << true << u"Site 1/bench.a"_s << u"Site_1_bench_a"_s;
+        QTest::newRow("beyond ASCII") << false << u"Halle/Säge+1"_s << u"Halle_S_ge_1"_s;
     }
     void discoveryPointsAtPublishedTopics()
     {
         QFETCH(bool, commands);
-        const QString base = u"plant/board7"_s;
+        QFETCH(QString, base);
+        QFETCH(QString, node);
         const PanelStatus panel = shownPanel();
         const QMap<QString, QByteArray> topics = asMap(MqttTopics::panelTopics(panel));
         const QList<DiscoveryMessage> messages = MqttDiscovery::messages(base, panel, commands);
-        QCOMPARE(messages.size(), 64 + 8 + 6 + 1 + 1);
+        // Relays, inputs, meters, temperature, frequency, link, outputs; a button per macro.
+        QCOMPARE(messages.size(), 64 + 8 + 6 + 3 + 2 + (commands ? 32 : 0));
+        const QRegularExpression allowed(u"^[a-zA-Z0-9_-]+$"_s);
         QSet<QString> ids;
-        int switches = 0;
+        QMap<QString, int> kinds;
         for (const DiscoveryMessage &message : messages) {
-            QVERIFY2(message.topic.startsWith(u"homeassistant/"_s), qPrintable(message.topic));
-            QVERIFY(message.topic.endsWith(u"/config"_s));
+            const QStringList parts = message.topic.split(u'/');
+            QCOMPARE(parts.size(), 5);
+            QCOMPARE(parts[0], u"homeassistant"_s);
+            QCOMPARE(parts[2], node);
+            QCOMPARE(parts[4], u"config"_s);
+            ++kinds[parts[1]];
             const QJsonObject config = QJsonDocument::fromJson(message.payload).object();
-            const QString state = config[u"state_topic"_s].toString();
-            QVERIFY2(state.startsWith(base + u'/'), qPrintable(state));
-            QVERIFY2(topics.contains(state.mid(base.size() + 1)), qPrintable(state));
-            QCOMPARE(config[u"availability_topic"_s].toString(), base + u"/status"_s);
             const QString id = config[u"unique_id"_s].toString();
-            QVERIFY(!id.isEmpty() && !ids.contains(id));
+            QVERIFY2(allowed.match(id).hasMatch() && allowed.match(parts[3]).hasMatch(),
+                     qPrintable(message.topic));
+            QVERIFY(!ids.contains(id));
             ids.insert(id);
-            if (config.contains(u"command_topic"_s)) {
-                ++switches;
-                const QString command = config[u"command_topic"_s].toString().mid(base.size() + 1);
-                for (const char *payload : {"payload_on", "payload_off"})
-                    QVERIFY(std::holds_alternative<ControlRequest::Request>(MqttCommand::parse(
-                        command, config[QLatin1String(payload)].toString().toUtf8())));
+            if (config.contains(u"state_topic"_s)) {
+                const QString state = config[u"state_topic"_s].toString();
+                QVERIFY2(state.startsWith(base + u'/'), qPrintable(state));
+                QVERIFY2(topics.contains(state.mid(base.size() + 1)), qPrintable(state));
             }
+            // Every value goes unavailable with the panel, and all but the link's with the
+            // board's silence too.
+            const QJsonArray availability = config[u"availability"_s].toArray();
+            QCOMPARE(config[u"availability_mode"_s].toString(), u"all"_s);
+            QCOMPARE(availability.at(0)[u"topic"_s].toString(), base + u"/status"_s);
+            const bool isLink = parts[3] == u"link"_s;
+            QCOMPARE(availability.size(), isLink ? 1 : 2);
+            if (!isLink)
+                QCOMPARE(availability.at(1)[u"topic"_s].toString(), base + u"/link"_s);
+
+            if (!config.contains(u"command_topic"_s))
+                continue;
+            const QString command = config[u"command_topic"_s].toString().mid(base.size() + 1);
+            QByteArrayList payloads;
+            if (parts[1] == u"switch"_s)
+                payloads = {config[u"payload_on"_s].toString().toUtf8(),
+                            config[u"payload_off"_s].toString().toUtf8()};
+            else if (parts[1] == u"button"_s)
+                payloads = {config[u"payload_press"_s].toString().toUtf8()};
+            else
+                payloads = {QByteArray::number(config[u"min"_s].toInt()),
+                            QByteArray::number(config[u"max"_s].toInt())};
+            for (const QByteArray &payload : payloads)
+                QVERIFY2(std::holds_alternative<ControlRequest::Request>(
+                             MqttCommand::parse(command, payload)),
+                         qPrintable(command + u' ' + QString::fromUtf8(payload)));
         }
-        QCOMPARE(switches, commands ? 64 : 0);
+        QCOMPARE(kinds.value(u"switch"_s), commands ? 64 : 0);
+        QCOMPARE(kinds.value(u"button"_s), commands ? 32 : 0);
+        QCOMPARE(kinds.value(u"number"_s), commands ? 2 : 0);
+        QCOMPARE(kinds.value(u"binary_sensor"_s), commands ? 8 : 64 + 8);
         const QJsonObject door = QJsonDocument::fromJson(messages[64 + 2].payload).object();
         QCOMPARE(door[u"name"_s].toString(), u"Door"_s);
     }
