@@ -381,6 +381,13 @@ void PanelCore::setName(PanelNames::Kind kind, int index, const QString &name)
     Q_EMIT nameChanged(kind, index);
 }
 
+void PanelCore::loadRelayNames()
+{
+    m_store.refresh();
+    for (int relay = 0; relay < PanelNames::relayCount; ++relay)
+        setName(PanelNames::Kind::Relay, relay, RelayNameKeys::read(m_store, relay));
+}
+
 void PanelCore::setClosing()
 {
     m_closing = true;

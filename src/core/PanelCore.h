@@ -79,6 +79,8 @@ public:
     const PanelNames &names() const { return m_names; }
     // A name the panel shows; a change is told by nameChanged().
     void setName(PanelNames::Kind kind, int index, const QString &name);
+    // The relays' names as the store now holds them.
+    void loadRelayNames();
     const LinkState &link() const { return m_poll->link(); }
 
     // The window's clicks: a relay (0..63) is inverted, a macro (0..31) brings its lists'

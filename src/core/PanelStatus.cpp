@@ -29,6 +29,7 @@ QJsonObject PanelStatus::toJson() const
         {QStringLiteral("inputNames"), jsonArray(inputNames)},
         {QStringLiteral("outputNames"), jsonArray(outputNames)},
         {QStringLiteral("macroNames"), jsonArray(macroNames)},
+        {QStringLiteral("relayNames"), jsonArray(relayNames)},
         {QStringLiteral("meters"), jsonArray(meters)},
         {QStringLiteral("meterCaptions"), jsonArray(meterCaptions)},
         {QStringLiteral("temperature"), temperature},
@@ -55,6 +56,7 @@ PanelStatus readPanelStatus(const PanelCore &core)
     status.inputNames = core.names().inputs;
     status.outputNames = core.names().outputs;
     status.macroNames = core.names().macros;
+    status.relayNames = core.names().relays;
     status.meters = state.meters;
     for (int m = 0; m < ShownState::meterCount; ++m)
         status.meterCaptions[std::size_t(m)] = core.options().meterCaption(m);

@@ -19,6 +19,7 @@ struct PanelStatus
     std::array<QString, 8> inputNames;
     std::array<QString, 2> outputNames;
     std::array<QString, 32> macroNames;
+    std::array<QString, 64> relayNames;
     std::array<double, 6> meters{};
     std::array<QString, 6> meterCaptions;
     QString temperature;

@@ -61,6 +61,9 @@ void frmMonitor::showName(PanelNames::Kind kind, int index)
     case PanelNames::Kind::Macro:
         w.cmdMacro.at(index)->setText(name);
         return;
+    case PanelNames::Kind::Relay:
+        w.cmdRelay.at(index / 8).at(index % 8)->setToolTip(name);
+        return;
     }
 }
 

@@ -129,6 +129,7 @@ void frmMonitor::Form_Load()
 {
     RegInit(m_store, *this);
     m_preferences.GetPreferences();
+    m_core->loadRelayNames();
 
     const bool opened = openPortAtStart();
     showLinkState();

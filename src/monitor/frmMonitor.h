@@ -87,6 +87,7 @@ public:
     // What the setup dialog does as it closes, after its save-all: the window takes input
     // again, the link the dialog may have closed is opened again, and the poll resumes.
     void setupClosed() override;
+    PanelCore &panelCore() override { return *m_core; }
     // Opens the link as the start does, when it is not open: the port named by
     // "Meter-ComPort", with the same message when it is not available.
     void reopenLink();

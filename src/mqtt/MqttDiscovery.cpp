@@ -100,7 +100,8 @@ QList<DiscoveryMessage> messages(const QString &baseTopic, const PanelStatus &pa
             config.insert(QStringLiteral("state_off"), QStringLiteral("OFF"));
         }
         found << entity(device, commands ? "switch" : "binary_sensor", object,
-                        QStringLiteral("R%1").arg(r), state, config);
+                        orDefault(panel.relayNames[r - 1], QStringLiteral("R%1").arg(r)), state,
+                        config);
     }
     for (std::size_t k = 1; k <= panel.inputs.size(); ++k)
         found << entity(device, "binary_sensor", QStringLiteral("input%1").arg(k),

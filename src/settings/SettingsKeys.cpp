@@ -211,3 +211,26 @@ void SettingsAccess::save(SettingsKey key, int index, const QString &value)
     }
     m_store.save(SettingsKeys::application, SettingsKeys::section, name, value);
 }
+
+namespace RelayNameKeys {
+
+namespace {
+
+QString key(int relay)
+{
+    return QStringLiteral("Name%1").arg(relay + 1);
+}
+
+} // namespace
+
+QString read(const SettingsStore &store, int relay)
+{
+    return store.read(SettingsKeys::application, section, key(relay));
+}
+
+void save(SettingsStore &store, int relay, const QString &name)
+{
+    store.save(SettingsKeys::application, section, key(relay), name);
+}
+
+} // namespace RelayNameKeys

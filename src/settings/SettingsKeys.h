@@ -138,6 +138,19 @@ QList<KeyRef> allKeys();
 
 } // namespace SettingsKeys
 
+// The relays' names: a section of their own beside the window's keys, "Name1" to "Name64"
+// in [Relays], empty by default. The window's load-all and save-all do not touch them.
+namespace RelayNameKeys {
+
+inline const QString section = QStringLiteral("Relays");
+inline constexpr int count = 64;
+
+// Relay 0..63 is "Name1".."Name64".
+QString read(const SettingsStore &store, int relay);
+void save(SettingsStore &store, int relay, const QString &name);
+
+} // namespace RelayNameKeys
+
 // Reads and saves keys of the program's section by handle and index.
 class SettingsAccess
 {

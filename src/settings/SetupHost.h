@@ -1,6 +1,7 @@
 #pragma once
 
 class MacroStringHolders;
+class PanelCore;
 class PreferenceHolders;
 class Preferences;
 class QWidget;
@@ -28,6 +29,8 @@ public:
     virtual ~SetupHost() = default;
     virtual PreferenceHolders &holders() = 0;
     virtual Preferences &preferences() = 0;
+    // The panel's core, which holds the relays' names.
+    virtual PanelCore &panelCore() = 0;
     // The dialog has saved everything and is closing.
     virtual void setupClosed() = 0;
 };

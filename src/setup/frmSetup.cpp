@@ -5,6 +5,7 @@
 #include "MetersPage.h"
 #include "NamesPage.h"
 #include "Preferences.h"
+#include "RelayNamesPage.h"
 #include "SerialPort.h"
 #include "SettingsKeys.h"
 #include "Twips.h"
@@ -46,11 +47,13 @@ frmSetup::frmSetup(SetupHost &host, const SetupPlatform &platform)
     namesPage = new NamesPage(host.holders(), m_store);
     macrosPages[0] = new MacrosPage(host.holders(), m_store, 0);
     macrosPages[1] = new MacrosPage(host.holders(), m_store, MacrosPage::rowCount);
+    relayNamesPage = new RelayNamesPage(host.panelCore(), m_store);
     SSTab1->addTab(commPortPage, QStringLiteral("Comm Port"));
     SSTab1->addTab(metersPage, QStringLiteral("Meters"));
     SSTab1->addTab(namesPage, QStringLiteral("General Labels"));
     SSTab1->addTab(macrosPages[0], QStringLiteral("Macros A"));
     SSTab1->addTab(macrosPages[1], QStringLiteral("Macros B"));
+    SSTab1->addTab(relayNamesPage, QStringLiteral("Relay Names"));
     SSTab1->setCurrentIndex(firstTab);
     auto *client = new QVBoxLayout(this);
     client->setContentsMargins(6, 6, 6, 6);
@@ -69,6 +72,7 @@ void frmSetup::Form_Load()
     for (MacrosPage *page : macrosPages)
         page->loadNames();
     namesPage->loadOutputNames();
+    relayNamesPage->loadNames();
 }
 
 void frmSetup::ComboComm_Click()

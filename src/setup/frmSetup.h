@@ -11,6 +11,7 @@ class CommPortPage;
 class MacrosPage;
 class MetersPage;
 class NamesPage;
+class RelayNamesPage;
 class QTabWidget;
 class SettingsStore;
 
@@ -64,6 +65,7 @@ public:
     CommPortPage *commPortPage = nullptr;
     MetersPage *metersPage = nullptr;
     NamesPage *namesPage = nullptr;
+    RelayNamesPage *relayNamesPage = nullptr;
     std::array<MacrosPage *, 2> macrosPages{};
 
 protected:

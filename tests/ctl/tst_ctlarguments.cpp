@@ -1,9 +1,11 @@
 // tarnwick-ctl's command line: what each accepted form means, and that every wrong one is a
 // usage error that says what is wrong.
 #include "CtlArguments.h"
+#include "CtlOutput.h"
 #include "TestMain.h"
 
 #include <QDir>
+#include <QJsonArray>
 
 using namespace Qt::StringLiterals;
 using CtlArguments::Invocation;
@@ -25,7 +27,10 @@ QString describe(const Invocation &invocation)
         words << u"watch"_s;
         break;
     case Verb::Relay:
-        words << u"relay"_s << QString::number(invocation.number) << invocation.action;
+        words << u"relay"_s
+              << (invocation.relayName.isEmpty() ? QString::number(invocation.number)
+                                                 : u"named "_s + invocation.relayName)
+              << invocation.action;
         break;
     case Verb::Macro:
         words << u"macro"_s << QString::number(invocation.number);
@@ -78,6 +83,10 @@ private Q_SLOTS:
             << u"relay r64 toggle --wait --timeout 0.5"_s << u"relay 64 toggle wait 0.5 s"_s;
         QTest::newRow("relay 7 off, options first")
             << u"--wait relay 7 off"_s << u"relay 7 off wait"_s;
+        // Not R1 to R64: a name, which only the panel can look up.
+        QTest::newRow("a name") << u"relay Pump on"_s << u"relay named Pump on"_s;
+        QTest::newRow("R and a letter is a name") << u"relay Rx off"_s << u"relay named Rx off"_s;
+        QTest::newRow("a bank letter is a name") << u"relay A1 on"_s << u"relay named A1 on"_s;
         QTest::newRow("macro 32 --wait") << u"macro 32 --wait"_s << u"macro 32 wait"_s;
         QTest::newRow("aout 1 13") << u"aout 1 13"_s << u"aout 1 13"_s;
         QTest::newRow("aout 2 255") << u"aout 2 255"_s << u"aout 2 255"_s;
@@ -117,7 +126,6 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << u"status --yaml"_s << u"'--yaml'"_s;
         QTest::newRow("R0") << u"relay R0 on"_s << u"R1 to R64"_s;
         QTest::newRow("R65") << u"relay R65 on"_s << u"R1 to R64"_s;
-        QTest::newRow("bank letter") << u"relay A1 on"_s << u"'A1'"_s;
         QTest::newRow("relay action") << u"relay R5 flip"_s << u"on, off or toggle"_s;
         QTest::newRow("relay without action") << u"relay R5"_s << u"2 argument"_s;
         QTest::newRow("macro 0") << u"macro 0"_s << u"1 to 32"_s;
@@ -152,6 +160,40 @@ private Q_SLOTS:
         QVERIFY(error);
         QVERIFY2(error->message.contains(named), qPrintable(error->message));
         QVERIFY(error->message.contains(u"--help"_s));
+    }
+
+    void aRelayIsFoundByItsWholeNameInAnyCase_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("relay");     // 0: not found
+        QTest::addColumn<QString>("named"); // a part of the message when not found
+        QTest::newRow("as written") << u"Pump"_s << 5 << QString();
+        QTest::newRow("another case") << u"PUMP"_s << 5 << QString();
+        QTest::newRow("with blanks around") << u" pump "_s << 5 << QString();
+        QTest::newRow("a part is not the name") << u"Pu"_s << 0 << u"R5 Pump, R7 Fan"_s;
+        QTest::newRow("two relays of one name")
+            << u"fan"_s << 0 << u"more than one relay: R7 Fan, R9 fan"_s;
+        QTest::newRow("unknown") << u"Heater"_s << 0 << u"'Heater' is not a relay"_s;
+    }
+    void aRelayIsFoundByItsWholeNameInAnyCase()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, relay);
+        QFETCH(QString, named);
+        QJsonArray names;
+        for (int r = 1; r <= 64; ++r)
+            names.append(r == 5 ? u"Pump"_s : r == 7 ? u"Fan"_s : r == 9 ? u"fan"_s : QString());
+        const CtlOutput::RelayLookup found =
+            CtlOutput::findRelay(QJsonObject{{u"relayNames"_s, names}}, name);
+        QCOMPARE(found.relay, relay);
+        QVERIFY2(found.problem.contains(named), qPrintable(found.problem));
+        QCOMPARE(found.problem.isEmpty(), relay != 0);
+    }
+    void noNamesAtAllSaysWhereToGiveThem()
+    {
+        const CtlOutput::RelayLookup found = CtlOutput::findRelay(QJsonObject(), u"Pump"_s);
+        QCOMPARE(found.relay, 0);
+        QVERIFY2(found.problem.contains(u"Setup, Relay Names"_s), qPrintable(found.problem));
     }
 };
 

@@ -34,6 +34,7 @@ PanelStatus shownPanel()
     panel.relays[0] = panel.relays[63] = true;
     panel.inputs[2] = true;
     panel.inputNames[2] = u"Door"_s;
+    panel.relayNames[4] = u"Pump"_s;
     panel.meters = {4.0, 0.8, 0, 1.0 / 3, 2.5, 0.02};
     panel.meterCaptions[0] = u"Volts"_s;
     panel.temperature = u"100C"_s; // shown in Celsius; the topic stays Fahrenheit
@@ -210,6 +211,11 @@ private Q_SLOTS:
         QCOMPARE(kinds.value(u"binary_sensor"_s), commands ? 8 : 64 + 8);
         const QJsonObject door = QJsonDocument::fromJson(messages[64 + 2].payload).object();
         QCOMPARE(door[u"name"_s].toString(), u"Door"_s);
+        // Relays by their names where they have one.
+        QCOMPARE(QJsonDocument::fromJson(messages[4].payload).object()[u"name"_s].toString(),
+                 u"Pump"_s);
+        QCOMPARE(QJsonDocument::fromJson(messages[5].payload).object()[u"name"_s].toString(),
+                 u"R6"_s);
     }
 };
 

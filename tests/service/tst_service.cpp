@@ -187,7 +187,8 @@ private Q_SLOTS:
         QVERIFY(store.plugIn());
         const QByteArray settings = "[StartUp]\nMeter%20Response=400\nOnString0=\"06,09,\"\n"
                                     "DigStatusName2=Door\nCaption-Gauge0=Flow\n"
-                                    "[Service]\nWDT=1\n";
+                                    "[Service]\nWDT=1\n[Relays]\nName3=Pump\nName20=Fan\n"
+                                    "Name21=fan\n";
         QVERIFY(store.write(settings));
         ServiceProcess service(store.config());
         QVERIFY(store.awaitLink(u"live"_s));
@@ -200,9 +201,14 @@ private Q_SLOTS:
         QCOMPARE(status.value(u"meterCaptions"_s).toArray().at(0).toString(), u"Flow"_s);
         QCOMPARE(status.value(u"port"_s).toInt(), 1);
 
-        Ran ran = ctl({u"relay"_s, u"R3"_s, u"on"_s, u"--wait"_s}, store.config());
+        QCOMPARE(status.value(u"relayNames"_s).toArray().at(2).toString(), u"Pump"_s);
+        // A relay by its name, whole and in any case; a name of two is a usage error.
+        Ran ran = ctl({u"relay"_s, u"pump"_s, u"on"_s, u"--wait"_s}, store.config());
         QCOMPARE(ran.exitCode, 0);
         QVERIFY(store.board.state().relay(3));
+        ran = ctl({u"relay"_s, u"FAN"_s, u"on"_s}, store.config());
+        QCOMPARE(ran.exitCode, 2);
+        QVERIFY2(ran.err.contains("R20 Fan, R21 fan"), ran.err.constData());
         ran = ctl({u"macro"_s, u"1"_s, u"--wait"_s}, store.config());
         QCOMPARE(ran.exitCode, 0);
         QVERIFY(store.board.state().relay(7));

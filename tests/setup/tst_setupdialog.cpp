@@ -2,6 +2,7 @@
 // and tabs, opening and closing, the port choice and the link after the dialog closes.
 #include "CommPortPage.h"
 #include "PortPaths.h"
+#include "SettingsKeys.h"
 #include "SetupFixture.h"
 #include "TestMain.h"
 #include "Twips.h"
@@ -76,7 +77,32 @@ private Q_SLOTS:
         QCOMPARE(f.field<QLineEdit>(u"OnString_20"_s)->text(), u"05,07,"_s);
     }
 
-    void windowHasNoTitleNoParentAndFiveTabs()
+    void relayNamesAreTheButtonsTooltipsAndKeptInTheirOwnSection()
+    {
+        SetupFixture f;
+        // Named before the start, as a file copied from another machine would be.
+        RelayNameKeys::save(f.store, 4, u"Pump"_s);
+        frmMonitor &window = f.start();
+        QCOMPARE(window.w.cmdRelay[0][4]->toolTip(), u"Pump"_s);
+        QCOMPARE(window.w.cmdRelay[0][4]->text(), u"R5"_s);
+        f.open();
+        auto *box = f.field<QLineEdit>(u"RelayName_5"_s);
+        QCOMPARE(box->text(), u"Pump"_s);
+        auto *last = f.field<QLineEdit>(u"RelayName_64"_s);
+        QVERIFY(last->text().isEmpty());
+        last->setFocus();
+        QTest::keyClicks(last, u"Horn"_s);
+        QCOMPARE(window.w.cmdRelay[7][7]->toolTip(), u"Horn"_s);
+        QCOMPARE(RelayNameKeys::read(f.store, 63), u"Horn"_s);
+        QCOMPARE(window.core().names().relays[63], u"Horn"_s);
+        // Loading the page wrote nothing of its own.
+        QVERIFY(RelayNameKeys::read(f.store, 0).isEmpty());
+        QVERIFY(f.closeDialog());
+        QCOMPARE(RelayNameKeys::read(f.store, 63), u"Horn"_s);
+        QCOMPARE(f.store.read(u"Tarnwick"_s, u"Relays"_s, u"Name64"_s), u"Horn"_s);
+    }
+
+    void windowHasNoTitleNoParentAndSixTabs()
     {
         SetupFixture f;
         f.start();
@@ -98,7 +124,7 @@ private Q_SLOTS:
         for (int i = 0; i < tabs->count(); ++i)
             titles << tabs->tabText(i);
         QCOMPARE(titles, (QStringList{u"Comm Port"_s, u"Meters"_s, u"General Labels"_s,
-                                      u"Macros A"_s, u"Macros B"_s}));
+                                      u"Macros A"_s, u"Macros B"_s, u"Relay Names"_s}));
         QCOMPARE(tabs->currentIndex(), 3);
     }
 

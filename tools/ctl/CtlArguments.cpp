@@ -1,6 +1,7 @@
 #include "CtlArguments.h"
 
 #include <QDir>
+#include <algorithm>
 
 namespace CtlArguments {
 
@@ -22,8 +23,8 @@ struct VerbInfo
 
 const VerbInfo verbs[] = {
     {"status", Verb::Status, 0, 0, "status [--json]", true, false, false},
-    {"relay", Verb::Relay, 2, 0, "relay R<1..64> on|off|toggle [--wait] [--timeout S]", false, true,
-     true},
+    {"relay", Verb::Relay, 2, 0, "relay R<1..64>|NAME on|off|toggle [--wait] [--timeout S]", false,
+     true, true},
     {"macro", Verb::Macro, 1, 0, "macro <1..32> [--wait] [--timeout S]", false, true, true},
     {"aout", Verb::Aout, 2, 0, "aout <1|2> <0..255>", false, false, false},
     {"watch", Verb::Watch, 0, 0, "watch [--json]", true, false, false},
@@ -71,18 +72,25 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
                          .arg(QLatin1String(info.synopsis)));
     switch (info.verb) {
     case Verb::Relay: {
-        QString name = words[0];
-        if (name.startsWith(QLatin1Char('R'), Qt::CaseInsensitive))
-            name.remove(0, 1);
-        const std::optional<int> relay = wholeNumber(name, 1, 64);
-        if (!relay)
+        QString digits = words[0];
+        if (digits.startsWith(QLatin1Char('R'), Qt::CaseInsensitive))
+            digits.remove(0, 1);
+        const bool numbered = !digits.isEmpty() && std::all_of(digits.cbegin(), digits.cend(),
+                                                               [](QChar c) { return c.isDigit(); });
+        const std::optional<int> relay = wholeNumber(digits, 1, 64);
+        if (numbered && !relay)
             return usage(
                 QStringLiteral("'%1' is not a relay: name one of R1 to R64").arg(words[0]));
+        // Anything else is a name the panel knows, or not: that only the panel can tell.
+        if (!relay && words[0].trimmed().isEmpty())
+            return usage(QStringLiteral("name a relay: R1 to R64, or its name"));
         if (words[1] != QLatin1String("on") && words[1] != QLatin1String("off") &&
             words[1] != QLatin1String("toggle"))
             return usage(
                 QStringLiteral("'%1' is not an action: use on, off or toggle").arg(words[1]));
-        invocation.number = *relay;
+        invocation.number = relay.value_or(0);
+        if (!relay)
+            invocation.relayName = words[0];
         invocation.action = words[1];
         break;
     }

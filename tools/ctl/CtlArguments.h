@@ -18,6 +18,7 @@ struct Invocation
     bool wait = false;             // relay, macro
     std::optional<double> timeout; // seconds: relay and macro with --wait, wait input
     int number = 0;                // relay 1..64, macro 1..32, output 1..2, input 1..8
+    QString relayName;             // relay: a name to look up in the panel, number 0 then
     QString action;                // relay: "on", "off" or "toggle"; record: "start", "stop"
                                    // or "status"
     QString folder;                // record start: absolute, or empty for the default

@@ -113,6 +113,35 @@ QString mqttText(const QJsonObject &mqtt)
     return reason.isEmpty() ? QStringLiteral("off") : QStringLiteral("off: ") + reason;
 }
 
+RelayLookup findRelay(const QJsonObject &status, const QString &name)
+{
+    const QJsonArray names = status.value(QLatin1String("relayNames")).toArray();
+    QStringList matched;
+    QStringList named;
+    int found = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString relayName = names.at(i).toString();
+        if (relayName.isEmpty())
+            continue;
+        named << QStringLiteral("R%1 %2").arg(i + 1).arg(relayName);
+        if (relayName.compare(name.trimmed(), Qt::CaseInsensitive) == 0) {
+            matched << named.last();
+            found = i + 1;
+        }
+    }
+    if (matched.size() == 1)
+        return {found, {}};
+    if (matched.size() > 1)
+        return {0, QStringLiteral("'%1' names more than one relay: %2; use R<n>")
+                       .arg(name, matched.join(QStringLiteral(", ")))};
+    return {0, named.isEmpty()
+                   ? QStringLiteral("'%1' is not a relay: name one of R1 to R64 (no relay has a "
+                                    "name; give them names under Setup, Relay Names)")
+                         .arg(name)
+                   : QStringLiteral("'%1' is not a relay: name one of R1 to R64, or of %2")
+                         .arg(name, named.join(QStringLiteral(", ")))};
+}
+
 QString frameLine(const QJsonObject &status)
 {
     return QStringLiteral("%1 | relays on: %2 | inputs on: %3 | meters: %4 | %5 | %6")

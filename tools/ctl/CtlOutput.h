@@ -15,6 +15,14 @@ QString mqttText(const QJsonObject &mqtt);
 QString frameLine(const QJsonObject &status);
 // What a record command answered: the recording's state and file, for a person.
 QString recordingText(const QJsonObject &recording);
+// The relay (1..64) whose name in the status is `name`, whole and in any case; or, when
+// none or several are, nothing and the usage message that lists the candidates.
+struct RelayLookup
+{
+    int relay = 0;
+    QString problem;
+};
+RelayLookup findRelay(const QJsonObject &status, const QString &name);
 // Whether relay n (1..64) or input n (1..8) is on in the status; false when missing.
 bool relayOn(const QJsonObject &status, int relay);
 bool inputOn(const QJsonObject &status, int input);

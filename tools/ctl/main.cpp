@@ -199,7 +199,23 @@ int run(const Invocation &invocation)
         return NoPanel;
     }
 
-    const std::optional<QJsonObject> reply = panel.request(requestOf(invocation));
+    Invocation resolved = invocation;
+    if (!invocation.relayName.isEmpty()) {
+        // A relay by its name: the panel's names decide which.
+        const std::optional<QJsonObject> known =
+            panel.request({{QStringLiteral("command"), QStringLiteral("status")}});
+        if (const std::optional<int> failed = failureOf(panel, known))
+            return *failed;
+        const CtlOutput::RelayLookup found = CtlOutput::findRelay(
+            known->value(QLatin1String("status")).toObject(), invocation.relayName);
+        if (found.relay == 0) {
+            complain(found.problem +
+                     QStringLiteral("\nRun 'tarnwick-ctl --help' for the commands."));
+            return Usage;
+        }
+        resolved.number = found.relay;
+    }
+    const std::optional<QJsonObject> reply = panel.request(requestOf(resolved));
     if (const std::optional<int> failed = failureOf(panel, reply))
         return *failed;
     const QJsonObject status = reply->value(QLatin1String("status")).toObject();
@@ -211,7 +227,7 @@ int run(const Invocation &invocation)
     case Verb::Macro:
         if (!invocation.wait)
             return Done;
-        return confirmRelays(panel, invocation, *reply);
+        return confirmRelays(panel, resolved, *reply);
     case Verb::Watch:
         return watch(panel, invocation.json);
     case Verb::WaitInput:

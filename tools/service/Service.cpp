@@ -75,6 +75,7 @@ void Service::takeOptions()
          {PanelNames::Kind::Input, PanelNames::Kind::Output, PanelNames::Kind::Macro})
         for (int i = 0; i < PanelNames::count(kind); ++i)
             m_core.setName(kind, i, m_options.names().at(kind, i));
+    m_core.loadRelayNames();
 }
 
 void Service::tryOpen()
