@@ -39,6 +39,7 @@ PanelCore::Wish wishOf(RelayAction action)
     case RelayAction::Off:
         return PanelCore::Wish::Off;
     case RelayAction::Toggle:
+    case RelayAction::Pulse:
         break;
     }
     return PanelCore::Wish::Toggle;
@@ -96,6 +97,10 @@ void ControlCore::handle(const Request &request, const Reply &reply)
         return;
     }
     case Command::Relay:
+        if (request.action == RelayAction::Pulse)
+            return m_core.requestPulse(
+                request.relay - 1, request.pulseMs,
+                [reply](const PanelCore::Outcome &outcome) { reply(replyOf(outcome)); });
         m_core.requestRelay(
             request.relay - 1, wishOf(request.action),
             [reply](const PanelCore::Outcome &outcome) { reply(replyOf(outcome)); });

@@ -22,7 +22,9 @@ struct CommandInfo
 const CommandInfo commands[] = {
     {"status", Command::Status, {}},
     {"watch", Command::Watch, {}},
-    {"relay", Command::Relay, {QStringLiteral("relay"), QStringLiteral("action")}},
+    {"relay",
+     Command::Relay,
+     {QStringLiteral("relay"), QStringLiteral("action"), QStringLiteral("seconds")}},
     {"macro", Command::Macro, {QStringLiteral("macro")}},
     {"aout", Command::Aout, {QStringLiteral("output"), QStringLiteral("value")}},
     {"raise", Command::Raise, {}},
@@ -36,8 +38,10 @@ struct ActionName
     Action action;
 };
 
-const ActionName<RelayAction> actions[] = {
-    {"on", RelayAction::On}, {"off", RelayAction::Off}, {"toggle", RelayAction::Toggle}};
+const ActionName<RelayAction> actions[] = {{"on", RelayAction::On},
+                                           {"off", RelayAction::Off},
+                                           {"toggle", RelayAction::Toggle},
+                                           {"pulse", RelayAction::Pulse}};
 const ActionName<RecordAction> recordActions[] = {
     {"start", RecordAction::Start}, {"stop", RecordAction::Stop}, {"status", RecordAction::Status}};
 
@@ -74,6 +78,20 @@ std::optional<int> wholeNumber(const QJsonObject &object, const QString &field, 
         return std::nullopt;
     return static_cast<int>(number);
 }
+
+} // namespace
+
+std::optional<int> pulseLength(const QJsonValue &seconds)
+{
+    if (!seconds.isDouble())
+        return std::nullopt;
+    const double value = seconds.toDouble();
+    if (!(value >= 0.1 && value <= 3600))
+        return std::nullopt;
+    return int(std::lround(value * 1000));
+}
+
+namespace {
 
 Failure numberFailure(const QString &field, int lowest, int highest)
 {
@@ -123,8 +141,18 @@ std::variant<Request, Failure> parse(QByteArrayView line)
         request.relay = *relay;
         const std::optional<RelayAction> action = actionOf(object, actions);
         if (!action)
-            return badRequest(QStringLiteral("\"action\" must be \"on\", \"off\" or \"toggle\""));
+            return badRequest(
+                QStringLiteral("\"action\" must be \"on\", \"off\", \"toggle\" or \"pulse\""));
         request.action = *action;
+        const bool timed = object.contains(QStringLiteral("seconds"));
+        if (timed != (*action == RelayAction::Pulse))
+            return badRequest(QStringLiteral("\"seconds\" goes with \"pulse\", and only there"));
+        if (timed) {
+            const std::optional<int> ms = pulseLength(object.value(QStringLiteral("seconds")));
+            if (!ms)
+                return badRequest(QStringLiteral("\"seconds\" must be a number from 0.1 to 3600"));
+            request.pulseMs = *ms;
+        }
         break;
     }
     case Command::Macro: {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QJsonValue>
 #include <QString>
+#include <optional>
 #include <variant>
 
 // One request of the control socket, read from a line of JSON. Everything from outside is
@@ -10,6 +12,8 @@
 //   {"command":"status"}                              the state of the last complete frame
 //   {"command":"watch"}                               that state again with every frame
 //   {"command":"relay","relay":5,"action":"on"}       relay 1..64: "on", "off" or "toggle"
+//   {"command":"relay","relay":5,"action":"pulse","seconds":2.5}   on, and off again after
+//                                                     0.1 to 3600 s
 //   {"command":"macro","macro":3}                     macro button 1..32
 //   {"command":"aout","output":1,"value":13}          analog output 1 or 2: 0..255
 //   {"command":"raise"}                               bring the window to the front
@@ -22,7 +26,7 @@
 namespace ControlRequest {
 
 enum class Command { Status, Watch, Relay, Macro, Aout, Raise, Record };
-enum class RelayAction { On, Off, Toggle };
+enum class RelayAction { On, Off, Toggle, Pulse };
 enum class RecordAction { Start, Stop, Status };
 
 inline constexpr int relayCount = 64;
@@ -33,9 +37,10 @@ struct Request
     Command command = Command::Status;
     int relay = 0; // 1..64 for Relay
     RelayAction action = RelayAction::Toggle;
-    int macro = 0;  // 1..32 for Macro
-    int output = 0; // 1..2 for Aout
-    int value = 0;  // 0..255 for Aout
+    int pulseMs = 0; // 100..3600000 for a pulse
+    int macro = 0;   // 1..32 for Macro
+    int output = 0;  // 1..2 for Aout
+    int value = 0;   // 0..255 for Aout
     RecordAction recordAction = RecordAction::Status;
     QString folder; // Record start: an absolute path, or empty for the default folder
 };
@@ -47,5 +52,8 @@ struct Failure
 };
 
 std::variant<Request, Failure> parse(QByteArrayView line);
+
+// A pulse's length in seconds as milliseconds: a number from 0.1 to 3600, else nothing.
+std::optional<int> pulseLength(const QJsonValue &seconds);
 
 } // namespace ControlRequest

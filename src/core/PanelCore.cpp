@@ -51,6 +51,9 @@ PanelCore::PanelCore(SerialPort &port, SettingsStore &store, PanelOptions &optio
     connect(&m_dispatchTimer, &QTimer::timeout, this, &PanelCore::dispatch);
     m_patienceTimer.setSingleShot(true);
     connect(&m_patienceTimer, &QTimer::timeout, this, &PanelCore::dispatch);
+    m_pulseTimer.setSingleShot(true);
+    m_pulseTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pulseTimer, &QTimer::timeout, this, &PanelCore::pulsesDue);
 }
 
 // Commands still waiting are dropped unanswered: those who would be told are being taken
@@ -214,6 +217,70 @@ void PanelCore::requestRelay(int relay, Wish wish, const Done &done)
         return done(Outcome{std::nullopt, {}, {{relay + 1, target}}, m_poll->requestsWritten()});
     m_waiting.push_back({relay, target, -1, m_poll->now(), {done}});
     dispatch();
+}
+
+void PanelCore::requestPulse(int relay, int milliseconds, const Done &done)
+{
+    const qint64 length = std::clamp(milliseconds, shortestPulseMs, longestPulseMs);
+    requestRelay(relay, Wish::On, [this, relay, length, done](const Outcome &outcome) {
+        if (!outcome.refusal) {
+            m_pulseEnds[relay] = m_poll->now() + length;
+            schedulePulses();
+        }
+        done(outcome);
+    });
+}
+
+std::vector<PanelCore::Pulse> PanelCore::pulses() const
+{
+    std::vector<Pulse> running;
+    const qint64 now = m_poll->now();
+    for (const auto &[relay, ends] : m_pulseEnds)
+        running.push_back({relay, std::max<qint64>(0, ends - now)});
+    return running;
+}
+
+void PanelCore::schedulePulses()
+{
+    if (m_pulseEnds.empty()) {
+        m_pulseTimer.stop();
+        return;
+    }
+    qint64 first = m_pulseEnds.begin()->second;
+    for (const auto &[relay, ends] : m_pulseEnds)
+        first = std::min(first, ends);
+    m_pulseTimer.start(int(std::max<qint64>(0, first - m_poll->now())));
+}
+
+void PanelCore::pulsesDue()
+{
+    const qint64 now = m_poll->now();
+    std::vector<int> due;
+    for (const auto &[relay, ends] : m_pulseEnds)
+        if (ends <= now)
+            due.push_back(relay);
+    for (const int relay : due) {
+        m_pulseEnds.erase(relay);
+        requestRelay(relay, Wish::Off, [this, relay](const Outcome &outcome) {
+            // Not now (the setup dialog is open, the line stayed busy): the off is asked for
+            // again a poll later, so a pulse never leaves its relay on.
+            if (outcome.refusal && *outcome.refusal != Refusal::Closing &&
+                !m_pulseEnds.contains(relay)) {
+                m_pulseEnds[relay] = m_poll->now() + m_poll->pollInterval();
+                schedulePulses();
+            }
+        });
+    }
+    schedulePulses();
+}
+
+void PanelCore::endPulses()
+{
+    m_pulseTimer.stop();
+    for (const auto &[relay, ends] : m_pulseEnds)
+        if (writtenOn(relay) && m_port.isOpen())
+            m_port.write(relayFrame(relay));
+    m_pulseEnds.clear();
 }
 
 void PanelCore::requestMacro(int index, const Done &done)

@@ -93,6 +93,22 @@ public:
     void requestRelay(int relay, Wish wish, const Done &done);
     void requestMacro(int index, const Done &done);
     int waitingCount() const { return int(m_waiting.size()); }
+
+    // A pulse from a script: the relay goes on, and off again `milliseconds` after the on was
+    // written, each step as a command of its own. A pulse on a relay already pulsed starts
+    // its time again. `done` is told of the on.
+    void requestPulse(int relay, int milliseconds, const Done &done);
+    struct Pulse
+    {
+        int relay = 0;     // 0..63
+        qint64 msLeft = 0; // until the off is asked for
+    };
+    std::vector<Pulse> pulses() const;
+    // The panel ends: every relay still pulsed is switched off at once, written straight to
+    // the port before it closes. There is no later poll to wait for.
+    void endPulses();
+    static constexpr int shortestPulseMs = 100;
+    static constexpr int longestPulseMs = 3600 * 1000;
     // Whether a command written is still waiting for the frame that confirms it.
     bool commandsInFlight() const { return inFlight(); }
     // The state a relay (0..63) is in once the commands written and waiting are done.
@@ -169,6 +185,8 @@ private:
     void refuseWaiting(Refusal refusal);
     void giveUpOld();
     bool inFlight() const;
+    void pulsesDue();
+    void schedulePulses();
     // The state a relay (0..63) is in once the commands written are done.
     bool writtenOn(int relay) const;
 
@@ -185,6 +203,8 @@ private:
     std::deque<Waiting> m_waiting;
     QTimer m_dispatchTimer;
     QTimer m_patienceTimer;
+    std::map<int, qint64> m_pulseEnds; // relay (0..63) -> when its off is asked for
+    QTimer m_pulseTimer;
     bool m_setupOpen = false;
     bool m_closing = false;
 };

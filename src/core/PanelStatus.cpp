@@ -16,6 +16,15 @@ QJsonArray jsonArray(const std::array<Item, size> &items)
     return array;
 }
 
+QJsonArray pulseArray(const QList<PanelStatus::Pulse> &pulses)
+{
+    QJsonArray array;
+    for (const PanelStatus::Pulse &pulse : pulses)
+        array.append(QJsonObject{{QStringLiteral("relay"), pulse.relay},
+                                 {QStringLiteral("secondsLeft"), pulse.secondsLeft}});
+    return array;
+}
+
 } // namespace
 
 QJsonObject PanelStatus::toJson() const
@@ -39,6 +48,7 @@ QJsonObject PanelStatus::toJson() const
         // it is a control character.
         {QStringLiteral("frame"), QString::fromLatin1(frame)},
         {QStringLiteral("answersRequest"), double(answersRequest)},
+        {QStringLiteral("pulses"), pulseArray(pulses)},
     };
 }
 
@@ -65,5 +75,7 @@ PanelStatus readPanelStatus(const PanelCore &core)
     status.aout = {core.outputValue(1), core.outputValue(2)};
     status.frame = state.frame;
     status.answersRequest = core.poll().frameAnswers();
+    for (const PanelCore::Pulse &pulse : core.pulses())
+        status.pulses.append({pulse.relay + 1, double(pulse.msLeft) / 1000.0});
     return status;
 }

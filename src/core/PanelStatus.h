@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <array>
 
@@ -27,6 +28,12 @@ struct PanelStatus
     std::array<int, 2> aout{};
     QByteArray frame;           // empty before the first complete frame
     quint64 answersRequest = 0; // the status request the frame answers
+    struct Pulse
+    {
+        int relay = 0; // 1..64
+        double secondsLeft = 0;
+    };
+    QList<Pulse> pulses; // running, by relay
 
     QJsonObject toJson() const;
 };

@@ -335,6 +335,7 @@ void frmMonitor::Form_Unload()
 {
     if (std::exchange(m_unloaded, true))
         return;
+    m_core->endPulses();
     m_core->setClosing();
     m_preferences.SaveSettings();
     setTimerEnabled(poll().Timer1, false);

@@ -20,6 +20,7 @@ struct CommandTopic
 
 const CommandTopic commandTopics[] = {
     {"relay", "set", Command::Relay, ControlRequest::relayCount},
+    {"relay", "pulse", Command::Relay, ControlRequest::relayCount},
     {"macro", "run", Command::Macro, ControlRequest::macroCount},
     {"aout", "set", Command::Aout, 2},
 };
@@ -50,6 +51,24 @@ std::optional<int> strictNumber(QByteArrayView text, int lowest, int highest)
 Failure failure(const QString &message)
 {
     return {message};
+}
+
+// Seconds as plain decimal text ("2", "2.5", "0.25"): digits, at most one point, no sign or
+// exponent.
+std::optional<double> plainSeconds(QByteArrayView text)
+{
+    int points = 0;
+    for (const char c : text) {
+        if (c == '.')
+            ++points;
+        else if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    if (text.isEmpty() || points > 1 || text.front() == '.' || text.back() == '.')
+        return std::nullopt;
+    bool ok = false;
+    const double value = QByteArray(text.data(), text.size()).toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
 }
 
 } // namespace
@@ -87,6 +106,16 @@ std::variant<Request, Failure> parse(const QString &topic, const QByteArray &pay
     switch (known->command) {
     case Command::Relay: {
         request.relay = *index;
+        if (QLatin1String(known->verb) == QLatin1String("pulse")) {
+            const std::optional<double> seconds = plainSeconds(payload);
+            const std::optional<int> ms =
+                seconds ? ControlRequest::pulseLength(QJsonValue(*seconds)) : std::nullopt;
+            if (!ms)
+                return failure(QStringLiteral("payload must be seconds from 0.1 to 3600"));
+            request.action = RelayAction::Pulse;
+            request.pulseMs = *ms;
+            return request;
+        }
         for (const auto &candidate : relayActions)
             if (payload == candidate.payload) {
                 request.action = candidate.action;

@@ -32,8 +32,12 @@ QString describe(const ControlRequest::Request &request)
     case Command::Relay:
         break;
     }
-    const char *actions[] = {"on", "off", "toggle"};
-    return u"relay %1 %2"_s.arg(request.relay).arg(QLatin1String(actions[int(request.action)]));
+    const char *actions[] = {"on", "off", "toggle", "pulse"};
+    QString said =
+        u"relay %1 %2"_s.arg(request.relay).arg(QLatin1String(actions[int(request.action)]));
+    if (request.action == ControlRequest::RelayAction::Pulse)
+        said += u" %1 ms"_s.arg(request.pulseMs);
+    return said;
 }
 
 } // namespace
@@ -55,6 +59,12 @@ private Q_SLOTS:
             << R"({"action":"off","relay":64,"command":"relay"})"_ba << u"relay 64 off"_s;
         QTest::newRow("5.0 is the whole number 5")
             << R"({"command":"relay","relay":5.0,"action":"toggle"})"_ba << u"relay 5 toggle"_s;
+        QTest::newRow("a pulse of 2.5 s")
+            << R"({"command":"relay","relay":5,"action":"pulse","seconds":2.5})"_ba
+            << u"relay 5 pulse 2500 ms"_s;
+        QTest::newRow("the shortest pulse")
+            << R"({"command":"relay","relay":1,"action":"pulse","seconds":0.1})"_ba
+            << u"relay 1 pulse 100 ms"_s;
         QTest::newRow("macro 32") << R"({"command":"macro","macro":32})"_ba << u"macro 32"_s;
         QTest::newRow("aout 1 at 0")
             << R"({"command":"aout","output":1,"value":0})"_ba << u"aout 1 0"_s;
@@ -97,6 +107,19 @@ private Q_SLOTS:
         QTest::newRow("action missing") << R"({"command":"relay","relay":3})"_ba << u"\"action\""_s;
         QTest::newRow("action ON")
             << R"({"command":"relay","relay":3,"action":"ON"})"_ba << u"\"action\""_s;
+        QTest::newRow("pulse without seconds")
+            << R"({"command":"relay","relay":3,"action":"pulse"})"_ba << u"\"seconds\""_s;
+        QTest::newRow("seconds without pulse")
+            << R"({"command":"relay","relay":3,"action":"on","seconds":2})"_ba << u"\"seconds\""_s;
+        QTest::newRow("pulse of 0.05 s")
+            << R"({"command":"relay","relay":3,"action":"pulse","seconds":0.05})"_ba
+            << u"0.1 to 3600"_s;
+        QTest::newRow("pulse of two hours")
+            << R"({"command":"relay","relay":3,"action":"pulse","seconds":7200})"_ba
+            << u"0.1 to 3600"_s;
+        QTest::newRow("pulse seconds as text")
+            << R"({"command":"relay","relay":3,"action":"pulse","seconds":"2"})"_ba
+            << u"0.1 to 3600"_s;
         QTest::newRow("macro 33") << R"({"command":"macro","macro":33})"_ba << u"from 1 to 32"_s;
         QTest::newRow("macro missing") << R"({"command":"macro"})"_ba << u"\"macro\""_s;
         QTest::newRow("output 3") << R"({"command":"aout","output":3,"value":1})"_ba

@@ -159,6 +159,24 @@ class TestControlSocket : public QObject
     RuntimeFolder m_runtime;
 
 private Q_SLOTS:
+    void theWindowsExitEndsAPulseBeforeThePortCloses()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        std::optional<PanelCore::Outcome> answer;
+        rig.window->core().requestPulse(30, 60000,
+                                        [&](const PanelCore::Outcome &o) { answer = o; });
+        QVERIFY(QTest::qWaitFor([&] { return answer.has_value(); }, patience));
+        QVERIFY(!answer->refusal);
+        QVERIFY(QTest::qWaitFor([&] { return rig.board.state().relay(31); }, patience));
+        rig.window->close(); // File > Exit's path
+        rig.server.reset();
+        rig.core.reset();
+        rig.window.reset();
+        rig.port.close();
+        QVERIFY(QTest::qWaitFor([&] { return !rig.board.state().relay(31); }, patience));
+    }
+
     void badRequestsGetTheirErrorAndTheConnectionServesOn_data()
     {
         QTest::addColumn<QByteArray>("line");

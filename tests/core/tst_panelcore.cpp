@@ -12,6 +12,7 @@
 #include "SettingsKeys.h"
 #include "TestMain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -184,6 +185,72 @@ private Q_SLOTS:
         QCOMPARE(outcomes[1].refusal, std::optional(CommandRefusal::SetupOpen));
         QCOMPARE(outcomes[2].refusal, std::optional(CommandRefusal::SetupOpen));
         QCOMPARE(rig.core->waitingCount(), 0);
+    }
+
+    void aPulseSwitchesOnAndOffAgainAfterItsTime_data()
+    {
+        QTest::addColumn<int>("length");   // ms
+        QTest::addColumn<int>("again");    // ms after the on: the same pulse again; 0: never
+        QTest::addColumn<int>("shortest"); // ms from on to off, at least
+        QTest::newRow("a pulse") << 400 << 0 << 400;
+        QTest::newRow("a second pulse starts the time again") << 400 << 200 << 600;
+    }
+    void aPulseSwitchesOnAndOffAgainAfterItsTime()
+    {
+        QFETCH(int, length);
+        QFETCH(int, again);
+        QFETCH(int, shortest);
+        BoardCore rig;
+        QVERIFY(rig.start(3));
+        const int interval = rig.core->poll().pollInterval();
+        QElapsedTimer clock;
+        qint64 onAt = -1;
+        qint64 offAt = -1;
+        connect(&rig.board, &PtyBoard::stateChanged, this, [&] {
+            if (rig.board.state().relay(9) && onAt < 0)
+                onAt = clock.elapsed();
+            if (!rig.board.state().relay(9) && onAt >= 0 && offAt < 0)
+                offAt = clock.elapsed();
+        });
+        clock.start();
+        std::optional<PanelCore::Outcome> answer;
+        rig.core->requestPulse(8, length, [&](const PanelCore::Outcome &o) { answer = o; });
+        QVERIFY(QTest::qWaitFor([&] { return answer.has_value(); }, patience));
+        QVERIFY(!answer->refusal);
+        QCOMPARE(answer->expect, (std::map<int, bool>{{9, true}}));
+        QCOMPARE(rig.core->pulses().size(), std::size_t(1));
+        QCOMPARE(rig.core->pulses().front().relay, 8);
+        QVERIFY(rig.core->pulses().front().msLeft <= length);
+
+        if (again > 0) {
+            QVERIFY(QTest::qWaitFor([&] { return onAt >= 0 && clock.elapsed() >= onAt + again; },
+                                    patience));
+            QVERIFY(offAt < 0);
+            std::optional<PanelCore::Outcome> second;
+            rig.core->requestPulse(8, length, [&](const PanelCore::Outcome &o) { second = o; });
+            QVERIFY(second && !second->refusal && second->frames.isEmpty()); // already on
+        }
+        QVERIFY(QTest::qWaitFor([&] { return offAt >= 0; }, patience));
+        // Never shorter than asked; late by no more than the line's turn and a poll or two.
+        QVERIFY2(offAt - onAt >= shortest - 50, qPrintable(QString::number(offAt - onAt)));
+        QVERIFY2(offAt - onAt <= shortest + 2 * interval + 300,
+                 qPrintable(QString::number(offAt - onAt)));
+        QVERIFY(rig.core->pulses().empty());
+    }
+
+    void aPulseStillRunningIsEndedBeforeThePortCloses()
+    {
+        BoardCore rig;
+        QVERIFY(rig.start(3));
+        std::optional<PanelCore::Outcome> answer;
+        rig.core->requestPulse(20, 60000, [&](const PanelCore::Outcome &o) { answer = o; });
+        QVERIFY(QTest::qWaitFor([&] { return answer.has_value(); }, patience));
+        QVERIFY(rig.awaitConfirmation(*answer));
+        QVERIFY(rig.board.state().relay(21));
+        rig.core->endPulses();
+        rig.core.reset();
+        rig.port.close();
+        QVERIFY(QTest::qWaitFor([&] { return !rig.board.state().relay(21); }, patience));
     }
 
     void aMacroListChangedInTheFileIsUsedAtTheNextClick()

@@ -31,6 +31,8 @@ QString describe(const Invocation &invocation)
               << (invocation.relayName.isEmpty() ? QString::number(invocation.number)
                                                  : u"named "_s + invocation.relayName)
               << invocation.action;
+        if (invocation.action == u"pulse"_s)
+            words << QString::number(invocation.seconds) << u"s"_s;
         break;
     case Verb::Macro:
         words << u"macro"_s << QString::number(invocation.number);
@@ -85,6 +87,9 @@ private Q_SLOTS:
             << u"--wait relay 7 off"_s << u"relay 7 off wait"_s;
         // Not R1 to R64: a name, which only the panel can look up.
         QTest::newRow("a name") << u"relay Pump on"_s << u"relay named Pump on"_s;
+        QTest::newRow("a pulse") << u"relay R5 pulse 2.5"_s << u"relay 5 pulse 2.5 s"_s;
+        QTest::newRow("a pulse by name, waited for")
+            << u"relay Horn pulse 0.1 --wait"_s << u"relay named Horn pulse 0.1 s wait"_s;
         QTest::newRow("R and a letter is a name") << u"relay Rx off"_s << u"relay named Rx off"_s;
         QTest::newRow("a bank letter is a name") << u"relay A1 on"_s << u"relay named A1 on"_s;
         QTest::newRow("macro 32 --wait") << u"macro 32 --wait"_s << u"macro 32 wait"_s;
@@ -125,9 +130,14 @@ private Q_SLOTS:
         QTest::newRow("unknown command") << u"reboot"_s << u"'reboot'"_s;
         QTest::newRow("unknown option") << u"status --yaml"_s << u"'--yaml'"_s;
         QTest::newRow("R0") << u"relay R0 on"_s << u"R1 to R64"_s;
+        QTest::newRow("pulse without length") << u"relay R5 pulse"_s << u"needs its length"_s;
+        QTest::newRow("on with a length") << u"relay R5 on 2"_s << u"only 'pulse'"_s;
+        QTest::newRow("pulse too short") << u"relay R5 pulse 0.01"_s << u"0.1 to 3600"_s;
+        QTest::newRow("pulse with a comma") << u"relay R5 pulse 2,5"_s << u"'2,5'"_s;
+        QTest::newRow("pulse of an hour and more") << u"relay R5 pulse 3601"_s << u"0.1 to 3600"_s;
         QTest::newRow("R65") << u"relay R65 on"_s << u"R1 to R64"_s;
-        QTest::newRow("relay action") << u"relay R5 flip"_s << u"on, off or toggle"_s;
-        QTest::newRow("relay without action") << u"relay R5"_s << u"2 argument"_s;
+        QTest::newRow("relay action") << u"relay R5 flip"_s << u"on, off, toggle or pulse"_s;
+        QTest::newRow("relay without action") << u"relay R5"_s << u"2 or 3 argument"_s;
         QTest::newRow("macro 0") << u"macro 0"_s << u"1 to 32"_s;
         QTest::newRow("macro 33") << u"macro 33"_s << u"1 to 32"_s;
         QTest::newRow("aout 3") << u"aout 3 10"_s << u"1 or 2"_s;

@@ -38,6 +38,13 @@ private Q_SLOTS:
                                   << RelayAction::Toggle << 0;
         QTest::newRow("aout 2 255") << u"aout/2/set"_s << QByteArray("255") << Command::Aout << 2
                                     << RelayAction::Toggle << 255;
+        // A pulse's value is its length in milliseconds.
+        QTest::newRow("pulse 2.5 s") << u"relay/5/pulse"_s << QByteArray("2.5") << Command::Relay
+                                     << 5 << RelayAction::Pulse << 2500;
+        QTest::newRow("pulse 0.1 s") << u"relay/64/pulse"_s << QByteArray("0.1") << Command::Relay
+                                     << 64 << RelayAction::Pulse << 100;
+        QTest::newRow("pulse an hour") << u"relay/1/pulse"_s << QByteArray("3600") << Command::Relay
+                                       << 1 << RelayAction::Pulse << 3600000;
     }
     void commandsTaken()
     {
@@ -56,6 +63,7 @@ private Q_SLOTS:
         case Command::Relay:
             QCOMPARE(request->relay, number);
             QCOMPARE(int(request->action), int(action));
+            QCOMPARE(request->pulseMs, value);
             break;
         case Command::Macro:
             QCOMPARE(request->macro, number);
@@ -72,6 +80,18 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<QString>("says");
         QTest::newRow("relay 0") << u"relay/0/set"_s << QByteArray("ON") << u"1 to 64"_s;
+        QTest::newRow("pulse too short")
+            << u"relay/5/pulse"_s << QByteArray("0.05") << u"0.1 to 3600"_s;
+        QTest::newRow("pulse too long")
+            << u"relay/5/pulse"_s << QByteArray("3601") << u"0.1 to 3600"_s;
+        QTest::newRow("pulse with an exponent")
+            << u"relay/5/pulse"_s << QByteArray("1e2") << u"0.1 to 3600"_s;
+        QTest::newRow("pulse negative")
+            << u"relay/5/pulse"_s << QByteArray("-2") << u"0.1 to 3600"_s;
+        QTest::newRow("pulse empty") << u"relay/5/pulse"_s << QByteArray() << u"0.1 to 3600"_s;
+        QTest::newRow("pulse ON") << u"relay/5/pulse"_s << QByteArray("ON") << u"0.1 to 3600"_s;
+        QTest::newRow("pulse of relay 65")
+            << u"relay/65/pulse"_s << QByteArray("1") << u"1 to 64"_s;
         QTest::newRow("relay 65") << u"relay/65/set"_s << QByteArray("ON") << u"1 to 64"_s;
         QTest::newRow("relay 99") << u"relay/99/set"_s << QByteArray("ON") << u"1 to 64"_s;
         QTest::newRow("relay 1000") << u"relay/1000/set"_s << QByteArray("ON") << u"1 to 64"_s;
@@ -118,7 +138,7 @@ private Q_SLOTS:
     void everySubscriptionIsACommandTopic()
     {
         const QStringList patterns = MqttCommand::subscriptions();
-        QCOMPARE(patterns.size(), 3);
+        QCOMPARE(patterns.size(), 4);
         for (const QString &pattern : patterns) {
             const auto parsed = MqttCommand::parse(QString(pattern).replace(u'+', u'1'), "x");
             const auto *failure = std::get_if<MqttCommand::Failure>(&parsed);

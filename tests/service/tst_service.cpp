@@ -297,10 +297,18 @@ private Q_SLOTS:
         QVERIFY(store.plugIn());
         ServiceProcess service(store.config());
         QVERIFY(store.awaitLink(u"live"_s));
-        // A command just written is let finish before the end.
+        // A pulse still running is ended first; a command just written is let finish.
+        QCOMPARE(
+            ctl({u"relay"_s, u"R13"_s, u"pulse"_s, u"600"_s, u"--wait"_s}, store.config()).exitCode,
+            0);
+        const QJsonArray pulses = store.status().value(u"pulses"_s).toArray();
+        QCOMPARE(pulses.size(), 1);
+        QCOMPARE(pulses.at(0)[u"relay"_s].toInt(), 13);
+        QVERIFY(pulses.at(0)[u"secondsLeft"_s].toDouble() > 500);
         QCOMPARE(ctl({u"relay"_s, u"R12"_s, u"on"_s}, store.config()).exitCode, 0);
         QCOMPARE(service.end(signalNumber), 0);
         QVERIFY(store.board.state().relay(12));
+        QVERIFY(QTest::qWaitFor([&] { return !store.board.state().relay(13); }, patience));
         QVERIFY(service.log.contains("ended"));
         // Outside the journal each line carries its time.
         for (const QByteArray &line : service.log.trimmed().split('\n'))
@@ -433,6 +441,10 @@ private Q_SLOTS:
         QVERIFY(probe.publish(u"cabinet/board/relay/3/set"_s, "ON"));
         QVERIFY(probe.waitFor(u"cabinet/board/relay/3"_s, "ON", patience));
         QVERIFY(store.board.state().relay(3));
+        // A pulse: on, and off again by itself.
+        QVERIFY(probe.publish(u"cabinet/board/relay/4/pulse"_s, "0.3"));
+        QVERIFY(probe.waitFor(u"cabinet/board/relay/4"_s, "ON", patience));
+        QVERIFY(probe.waitFor(u"cabinet/board/relay/4"_s, "OFF", patience));
 
         QCOMPARE(service.end(), 0);
         QVERIFY(probe.waitFor(u"cabinet/board/status"_s, "offline", patience));

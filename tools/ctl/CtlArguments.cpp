@@ -1,6 +1,7 @@
 #include "CtlArguments.h"
 
 #include <QDir>
+#include <QLocale>
 #include <algorithm>
 
 namespace CtlArguments {
@@ -23,8 +24,8 @@ struct VerbInfo
 
 const VerbInfo verbs[] = {
     {"status", Verb::Status, 0, 0, "status [--json]", true, false, false},
-    {"relay", Verb::Relay, 2, 0, "relay R<1..64>|NAME on|off|toggle [--wait] [--timeout S]", false,
-     true, true},
+    {"relay", Verb::Relay, 2, 1,
+     "relay R<1..64>|NAME on|off|toggle|pulse SECONDS [--wait] [--timeout S]", false, true, true},
     {"macro", Verb::Macro, 1, 0, "macro <1..32> [--wait] [--timeout S]", false, true, true},
     {"aout", Verb::Aout, 2, 0, "aout <1|2> <0..255>", false, false, false},
     {"watch", Verb::Watch, 0, 0, "watch [--json]", true, false, false},
@@ -85,9 +86,21 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
         if (!relay && words[0].trimmed().isEmpty())
             return usage(QStringLiteral("name a relay: R1 to R64, or its name"));
         if (words[1] != QLatin1String("on") && words[1] != QLatin1String("off") &&
-            words[1] != QLatin1String("toggle"))
-            return usage(
-                QStringLiteral("'%1' is not an action: use on, off or toggle").arg(words[1]));
+            words[1] != QLatin1String("toggle") && words[1] != QLatin1String("pulse"))
+            return usage(QStringLiteral("'%1' is not an action: use on, off, toggle or pulse")
+                             .arg(words[1]));
+        const bool pulse = words[1] == QLatin1String("pulse");
+        if (pulse != (words.size() == 3))
+            return usage(pulse ? QStringLiteral("'pulse' needs its length: pulse SECONDS")
+                               : QStringLiteral("only 'pulse' takes a length"));
+        if (pulse) {
+            bool ok = false;
+            const double seconds = QLocale::c().toDouble(words[2], &ok);
+            if (!ok || !(seconds >= 0.1 && seconds <= 3600))
+                return usage(QStringLiteral("'%1' is not a pulse length: give 0.1 to 3600 seconds")
+                                 .arg(words[2]));
+            invocation.seconds = seconds;
+        }
         invocation.number = relay.value_or(0);
         if (!relay)
             invocation.relayName = words[0];

@@ -19,8 +19,9 @@ struct Invocation
     std::optional<double> timeout; // seconds: relay and macro with --wait, wait input
     int number = 0;                // relay 1..64, macro 1..32, output 1..2, input 1..8
     QString relayName;             // relay: a name to look up in the panel, number 0 then
-    QString action;                // relay: "on", "off" or "toggle"; record: "start", "stop"
-                                   // or "status"
+    QString action;                // relay: "on", "off", "toggle" or "pulse"; record:
+                                   // "start", "stop" or "status"
+    double seconds = 0;            // relay pulse: 0.1..3600
     QString folder;                // record start: absolute, or empty for the default
     bool on = true;                // wait input: the state waited for
     int value = 0;                 // aout: 0..255

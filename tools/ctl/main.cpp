@@ -40,10 +40,14 @@ QString json(const QJsonObject &object)
 QJsonObject requestOf(const Invocation &invocation)
 {
     switch (invocation.verb) {
-    case Verb::Relay:
-        return {{QStringLiteral("command"), QStringLiteral("relay")},
-                {QStringLiteral("relay"), invocation.number},
-                {QStringLiteral("action"), invocation.action}};
+    case Verb::Relay: {
+        QJsonObject request{{QStringLiteral("command"), QStringLiteral("relay")},
+                            {QStringLiteral("relay"), invocation.number},
+                            {QStringLiteral("action"), invocation.action}};
+        if (invocation.action == QLatin1String("pulse"))
+            request.insert(QStringLiteral("seconds"), invocation.seconds);
+        return request;
+    }
     case Verb::Macro:
         return {{QStringLiteral("command"), QStringLiteral("macro")},
                 {QStringLiteral("macro"), invocation.number}};

@@ -178,6 +178,7 @@ void Service::stop()
         return;
     SystemdNotify::stopping();
     m_retry.stop();
+    m_core.endPulses(); // a relay pulsed on is switched off before the port closes
     m_core.setClosing();
     // A command on the line is let finish: the frame that confirms it comes within a few
     // polls, and a silent board is not waited for longer than a command would wait.
