@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -67,6 +68,11 @@ std::optional<QString> Recorder::start(const QString &folder)
         return tr("The folder %1 cannot be made.").arg(shown);
     if (!QFileInfo(path).isWritable())
         return tr("The folder %1 is not writable.").arg(shown);
+    // The permissions say yes; whether a file can be made and written there (a read-only
+    // file system, a full disk) only trying tells, and the caller should hear it now.
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".tarnwick-XXXXXX")));
+    if (!probe.open() || probe.write("\n") != 1 || !probe.flush())
+        return tr("The folder %1 is not writable: %2").arg(shown, probe.errorString());
     if (m_recording && path == m_folder)
         return std::nullopt;
     if (m_recording)

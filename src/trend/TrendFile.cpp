@@ -82,9 +82,17 @@ bool TrendFileReader::takeHeader(const CsvRecord &record)
         record.fields.at(RecordColumns::firstRelay) != "R1" ||
         record.fields.at(RecordColumns::firstInput - 1) != "R64")
         return false;
-    for (int m = 0; m < TrendSample::channelCount; ++m)
-        m_result.captions[std::size_t(m)] =
-            QString::fromUtf8(record.fields.at(RecordColumns::firstMeter + m));
+    // "Meter 2: Amps" is meter 2's caption "Amps", "Meter 2" one without a caption; files
+    // recorded before the columns were numbered hold the caption alone.
+    for (int m = 0; m < TrendSample::channelCount; ++m) {
+        QString caption = QString::fromUtf8(record.fields.at(RecordColumns::firstMeter + m));
+        const QString numbered = QStringLiteral("Meter %1").arg(m + 1);
+        if (caption == numbered)
+            caption.clear();
+        else if (caption.startsWith(numbered + QStringLiteral(": ")))
+            caption.remove(0, numbered.size() + 2);
+        m_result.captions[std::size_t(m)] = caption;
+    }
     return true;
 }
 

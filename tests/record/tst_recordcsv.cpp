@@ -6,6 +6,7 @@
 #include "RecordCsv.h"
 #include "TestMain.h"
 
+#include <QSet>
 #include <QTimeZone>
 #include <cmath>
 #include <limits>
@@ -54,16 +55,28 @@ private Q_SLOTS:
         QCOMPARE(columns[RecordColumns::link], u"Link"_s);
         for (int relay = 1; relay <= 64; ++relay)
             QCOMPARE(columns[RecordColumns::firstRelay + relay - 1], u"R%1"_s.arg(relay));
-        QCOMPARE(columns[RecordColumns::firstInput + 1], u"Door, \"front\""_s);
-        QCOMPARE(columns[RecordColumns::firstInput + 3], u"hand-edited\u240Awith a line break"_s);
+        QCOMPARE(columns[RecordColumns::firstInput + 1], u"Input 2: Door, \"front\""_s);
+        QCOMPARE(columns[RecordColumns::firstInput + 3],
+                 u"Input 4: hand-edited\u240Awith a line break"_s);
         QCOMPARE(header.count('\n'), 1);
-        QCOMPARE(columns[RecordColumns::firstInput + 7], u"Input 8"_s);
-        QCOMPARE(columns[RecordColumns::firstMeter + 3], u"Druck Ü"_s);
-        QCOMPARE(columns[RecordColumns::firstMeter + 5], QString());
+        QCOMPARE(columns[RecordColumns::firstInput + 7], u"Input 8: Input 8"_s);
+        QCOMPARE(columns[RecordColumns::firstMeter + 3], u"Meter 4: Druck Ü"_s);
+        QCOMPARE(columns[RecordColumns::firstMeter + 5], u"Meter 6"_s);
         QCOMPARE(columns[RecordColumns::temperature], u"Temperature (°F)"_s);
         QCOMPARE(columns[RecordColumns::frequency], u"Frequency"_s);
         QCOMPARE(columns[RecordColumns::firstOutput], u"An Out 1"_s);
         QCOMPARE(columns[RecordColumns::frame], u"Frame"_s);
+    }
+
+    void everyColumnHasANameOfItsOwnWhenNamesRepeat()
+    {
+        RecordCsv::Names names;
+        names.inputs.fill(u"Pump"_s);
+        names.meters.fill(u"Volts DC"_s); // the default caption of every gauge
+        const QStringList columns = CsvTable::read(RecordCsv::headerRow(names)).records.first();
+        QCOMPARE(QSet<QString>(columns.cbegin(), columns.cend()).size(), RecordColumns::count);
+        QCOMPARE(columns[RecordColumns::firstMeter], u"Meter 1: Volts DC"_s);
+        QCOMPARE(columns[RecordColumns::firstInput + 2], u"Input 3: Pump"_s);
     }
 
     void rowHoldsEachValueInItsColumn()

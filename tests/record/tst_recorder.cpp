@@ -300,10 +300,10 @@ private Q_SLOTS:
         m_recorder->stop();
         QVERIFY(!awaitRows(todaysFile(2), 1).isEmpty());
         const QStringList header = CsvTable::read(readFile(todaysFile(2))).records.first();
-        QCOMPARE(header.value(RecordColumns::firstMeter + 2), u"Flow, l/min"_s);
+        QCOMPARE(header.value(RecordColumns::firstMeter + 2), u"Meter 3: Flow, l/min"_s);
         QVERIFY(CsvTable::read(readFile(todaysFile(1)))
                     .records.first()
-                    .value(RecordColumns::firstMeter + 2) != u"Flow, l/min"_s);
+                    .value(RecordColumns::firstMeter + 2) != u"Meter 3: Flow, l/min"_s);
     }
 
     void theToolsMenuStartsAndStopsAndSaysWhatItDoes()
@@ -349,6 +349,20 @@ private Q_SLOTS:
         QCOMPARE(asked.last(), m_folder->path()); // the last folder chosen is proposed again
         QVERIFY(!m_recorder->isRecording());
         QCOMPARE(m_rig->messages.texts, QStringList{u"Recording cannot start."_s});
+    }
+
+    void aFolderThatTakesNoFileIsRefusedAtOnce()
+    {
+        // Its permissions let root in, but no file can be made there (sysfs).
+        const QString folder = u"/sys/kernel"_s;
+        if (!QFileInfo(folder).isDir())
+            QSKIP("no /sys/kernel here");
+        const QJsonObject answer = command("start", folder);
+        QCOMPARE(answer.value(u"ok"_s).toBool(true), false);
+        QCOMPARE(answer.value(u"error"_s).toString(), u"record-failed"_s);
+        QVERIFY2(answer.value(u"message"_s).toString().contains(u"not writable"_s),
+                 qPrintable(answer.value(u"message"_s).toString()));
+        QVERIFY(!m_recorder->isRecording());
     }
 
     void aFolderThatCannotBeMadeIsRefusedAtOnce()

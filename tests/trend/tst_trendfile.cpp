@@ -266,6 +266,19 @@ private Q_SLOTS:
         QCOMPARE(recording.samples.size(), std::size_t(1));
     }
 
+    void numberedMeterColumnsGiveTheCaptionsAlone()
+    {
+        QStringList numbered;
+        for (int m = 1; m <= 5; ++m)
+            numbered << u"Meter %1: Volts DC"_s.arg(m);
+        numbered << u"Meter 6"_s; // a meter without a caption
+        const TrendRecording recording = readTrendText(header(numbered) + liveRow(1, 1));
+        QCOMPARE(recording.error, QString());
+        QCOMPARE(QStringList(recording.captions.begin(), recording.captions.end()),
+                 (QStringList{u"Volts DC"_s, u"Volts DC"_s, u"Volts DC"_s, u"Volts DC"_s,
+                              u"Volts DC"_s, QString()}));
+    }
+
     void timesKeepTheirOffsets()
     {
         const TrendRecording recording = readTrendText(
