@@ -236,7 +236,7 @@ std::vector<PanelCore::Pulse> PanelCore::pulses() const
     std::vector<Pulse> running;
     const qint64 now = m_poll->now();
     for (const auto &[relay, ends] : m_pulseEnds)
-        running.push_back({relay, std::max<qint64>(0, ends - now)});
+        running.push_back({relay, ends == pulseEnding ? 0 : std::max<qint64>(0, ends - now)});
     return running;
 }
 
@@ -246,10 +246,13 @@ void PanelCore::schedulePulses()
         m_pulseTimer.stop();
         return;
     }
-    qint64 first = m_pulseEnds.begin()->second;
+    qint64 first = pulseEnding;
     for (const auto &[relay, ends] : m_pulseEnds)
         first = std::min(first, ends);
-    m_pulseTimer.start(int(std::max<qint64>(0, first - m_poll->now())));
+    if (first == pulseEnding)
+        m_pulseTimer.stop(); // every off is on its way
+    else
+        m_pulseTimer.start(int(std::max<qint64>(0, first - m_poll->now())));
 }
 
 void PanelCore::pulsesDue()
@@ -260,15 +263,19 @@ void PanelCore::pulsesDue()
         if (ends <= now)
             due.push_back(relay);
     for (const int relay : due) {
-        m_pulseEnds.erase(relay);
+        // Kept until the off is written, so an end of the panel meanwhile still ends it.
+        m_pulseEnds[relay] = pulseEnding;
         requestRelay(relay, Wish::Off, [this, relay](const Outcome &outcome) {
+            const auto pulse = m_pulseEnds.find(relay);
+            if (pulse == m_pulseEnds.end() || pulse->second != pulseEnding)
+                return; // ended at the exit, or pulsed again meanwhile
             // Not now (the setup dialog is open, the line stayed busy): the off is asked for
             // again a poll later, so a pulse never leaves its relay on.
-            if (outcome.refusal && *outcome.refusal != Refusal::Closing &&
-                !m_pulseEnds.contains(relay)) {
-                m_pulseEnds[relay] = m_poll->now() + m_poll->pollInterval();
-                schedulePulses();
-            }
+            if (outcome.refusal && *outcome.refusal != Refusal::Closing)
+                pulse->second = m_poll->now() + m_poll->pollInterval();
+            else
+                m_pulseEnds.erase(pulse);
+            schedulePulses();
         });
     }
     schedulePulses();

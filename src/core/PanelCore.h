@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
@@ -203,7 +204,9 @@ private:
     std::deque<Waiting> m_waiting;
     QTimer m_dispatchTimer;
     QTimer m_patienceTimer;
-    std::map<int, qint64> m_pulseEnds; // relay (0..63) -> when its off is asked for
+    // relay (0..63) -> when its off is asked for, or pulseEnding once it has been
+    std::map<int, qint64> m_pulseEnds;
+    static constexpr qint64 pulseEnding = std::numeric_limits<qint64>::max();
     QTimer m_pulseTimer;
     bool m_setupOpen = false;
     bool m_closing = false;

@@ -18,8 +18,6 @@
 // A payload cut short by the connection must still be seen as too long by the parser.
 static_assert(MqttConnection::payloadCut >= MqttCommand::payloadLimit);
 
-namespace {} // namespace
-
 void MqttBridge::toStandardError(const QString &line)
 {
     std::fprintf(stderr, "tarnwick: mqtt: %s\n", line.toLocal8Bit().constData());

@@ -40,14 +40,8 @@ Service::Service(PanelInstance &instance, QObject *parent)
             finishWhenSettled();
     });
     connect(&m_settingsWatch, &FileWatch::changed, this, &Service::reload);
-    connect(&m_mqtt, &MqttBridge::connectedChanged, this, [this](bool connected) {
-        const MqttConfig &config = m_mqtt.config();
-        const QString broker = config.host + u':' + QString::number(config.port);
-        ServiceLog::line(
-            connected
-                ? QStringLiteral("mqtt: connected to %1 as %2").arg(broker, m_mqtt.baseTopic())
-                : QStringLiteral("mqtt: not connected to %1").arg(broker));
-    });
+    // The bridge's connection, its failures and the commands it drops, in this log.
+    m_mqtt.setLog([](const QString &line) { ServiceLog::line(QStringLiteral("mqtt: ") + line); });
     connect(&m_recorder, &Recorder::stateChanged, this, &Service::recordingChanged);
 }
 
