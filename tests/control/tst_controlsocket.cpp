@@ -472,12 +472,14 @@ private Q_SLOTS:
         QVERIFY2(answeredMeanwhile < flood,
                  "the other client was answered only once the flood was over");
 
+        // The whole flood takes a while on a loaded machine or under the sanitizers: the bound
+        // is generous, what counts is that all of it is answered.
         QVERIFY2(QTest::qWaitFor(
                      [&] {
                          mostHeld = std::max(mostHeld, mostHeldUnread(*rig.server));
                          return answered == flood;
                      },
-                     patience),
+                     6 * patience),
                  qPrintable(u"%1 of %2 answered"_s.arg(answered.load()).arg(flood)));
         // What waits to be read waits in the system, not in the panel.
         QVERIFY2(mostHeld <= ControlClient::maxLineLength + 2,
