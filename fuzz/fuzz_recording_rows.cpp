@@ -63,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QList<QByteArray> &row = records[1].fields;
     for (int k = 0; k < RecordColumns::inputCount; ++k)
         FUZZ_CHECK(header[RecordColumns::firstInput + k] ==
-                   RecordCsv::visibleText(names.inputs[k]).toUtf8());
+                   RecordCsv::columnName(u"Input", k + 1, names.inputs[k]).toUtf8());
     for (int m = 0; m < RecordColumns::meterCount; ++m) {
         FUZZ_CHECK(header[RecordColumns::firstMeter + m] ==
-                   RecordCsv::visibleText(names.meters[m]).toUtf8());
+                   RecordCsv::columnName(u"Meter", m + 1, names.meters[m]).toUtf8());
         const QByteArray &field = row[RecordColumns::firstMeter + m];
         if (!std::isfinite(sample.meters[m])) {
             FUZZ_CHECK(field.isEmpty());

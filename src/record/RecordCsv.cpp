@@ -76,24 +76,26 @@ QByteArray meterText(double value)
     return QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
+QString columnName(QStringView kind, int number, const QString &name)
+{
+    const QString numbered = kind.toString() + u' ' + QString::number(number);
+    return name.trimmed().isEmpty() ? numbered
+                                    : numbered + QStringLiteral(": ") + visibleText(name);
+}
+
 QByteArray headerRow(const Names &names)
 {
     QByteArray header = "Time,Link";
     for (int relay = 1; relay <= RecordColumns::relayCount; ++relay)
         header += ",R" + QByteArray::number(relay);
-    // Numbered, so every column has a name of its own when names repeat ("Volts DC" six
-    // times by default) and a script reading the columns by name keeps them apart.
-    const auto numbered = [&header](const char *kind, int number, const QString &name) {
+    for (int k = 0; k < int(names.inputs.size()); ++k) {
         header += ',';
-        const QString text = QStringLiteral("%1 %2").arg(QLatin1String(kind)).arg(number);
-        appendField(header, name.trimmed().isEmpty()
-                                ? text
-                                : text + QStringLiteral(": ") + visibleText(name));
-    };
-    for (int k = 0; k < int(names.inputs.size()); ++k)
-        numbered("Input", k + 1, names.inputs[std::size_t(k)]);
-    for (int m = 0; m < int(names.meters.size()); ++m)
-        numbered("Meter", m + 1, names.meters[std::size_t(m)]);
+        appendField(header, columnName(u"Input", k + 1, names.inputs[std::size_t(k)]));
+    }
+    for (int m = 0; m < int(names.meters.size()); ++m) {
+        header += ',';
+        appendField(header, columnName(u"Meter", m + 1, names.meters[std::size_t(m)]));
+    }
     header += ",Temperature (\xC2\xB0"
               "F),Frequency,An Out 1,An Out 2,Frame";
     header += lineEnd;

@@ -39,6 +39,10 @@ struct Names
 inline constexpr QByteArrayView lineEnd = "\r\n";
 
 QByteArray headerRow(const Names &names);
+// An input's or meter's column: numbered, so every column has a name of its own when names
+// repeat ("Volts DC" six times by default) and a script reading columns by name keeps them
+// apart: "Meter 1: Volts DC", or "Meter 6" for one without a name.
+QString columnName(QStringView kind, int number, const QString &name);
 QByteArray row(const Sample &sample);
 // Appends the row to `rows`, growing it once for a typical row.
 void appendRow(QByteArray &rows, const Sample &sample);
