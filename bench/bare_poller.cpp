@@ -19,9 +19,9 @@ int main(int argc, char **argv)
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Serial port"),
                                         QStringLiteral("path"));
     // With no number the poll's own: what the service takes when the store names none.
-    const QCommandLineOption intervalOption(
-        QStringLiteral("interval"), QStringLiteral("Poll period"), QStringLiteral("ms"),
-        QString::number(effectivePollInterval(std::nullopt)));
+    const QCommandLineOption intervalOption(QStringLiteral("interval"),
+                                            QStringLiteral("Poll period"), QStringLiteral("ms"),
+                                            QString::number(effectivePollInterval(std::nullopt)));
     parser.addOptions({portOption, intervalOption});
     parser.process(app);
     if (!parser.isSet(portOption))
