@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "Service.h"
 
 #include "ControlServer.h"
+#include "LinkState.h"
 #include "PanelInstance.h"
 #include "PortProblem.h"
 #include "ServiceLog.h"

@@ -2,7 +2,6 @@
 
 #include "ControlCore.h"
 #include "FileWatch.h"
-#include "LinkState.h"
 #include "MqttBridge.h"
 #include "PanelCore.h"
 #include "QSettingsStore.h"

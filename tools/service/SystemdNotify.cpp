@@ -14,10 +14,8 @@ void ready()
 
 void reloading()
 {
-    // Reading the settings again takes a moment and cannot fail; systemd is told it is done
-    // at once after.
+    // Ended by the ready() that follows the reload.
     sd_notify(0, "RELOADING=1");
-    sd_notify(0, "READY=1");
 }
 
 void stopping()

@@ -5,7 +5,7 @@
 namespace SystemdNotify {
 
 void ready();
-void reloading();
+void reloading(); // until the next ready()
 void stopping();
 
 } // namespace SystemdNotify
