@@ -5,7 +5,26 @@
 #include "Recorder.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+// The outermost folder of `path` that is not there yet; empty when the whole path is.
+QString firstMissingFolder(const QString &path)
+{
+    QString missing;
+    for (QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+         !QFileInfo::exists(folder); folder = QFileInfo(folder).path()) {
+        missing = folder;
+        if (QFileInfo(folder).path() == folder)
+            break; // the root itself
+    }
+    return missing;
+}
+
+} // namespace
 
 RecordMenu::RecordMenu(QAction *record, QAction *status, Recorder &recorder, MessageBox &messages,
                        QWidget *window, FolderQuestion ask)
@@ -28,7 +47,22 @@ RecordMenu::RecordMenu(QAction *record, QAction *status, Recorder &recorder, Mes
 
 QString RecordMenu::askForFolder(QWidget *parent, const QString &proposed)
 {
-    return QFileDialog::getExistingDirectory(parent, tr("Record to Folder"), proposed);
+    // The dialog takes only a folder that is there, and the one proposed often is not yet
+    // (Documents/Tarnwick before the first recording). It is made for the dialog and taken
+    // away again, where it is still empty, unless it is the one chosen.
+    const QString made = firstMissingFolder(proposed);
+    if (!made.isEmpty())
+        QDir().mkpath(proposed);
+    const QString chosen =
+        QFileDialog::getExistingDirectory(parent, tr("Record to Folder"), proposed);
+    if (!made.isEmpty() && QDir::cleanPath(chosen) != QDir::cleanPath(proposed)) {
+        // Only what was made here, each folder only while empty.
+        for (QString folder = QDir::cleanPath(proposed);; folder = QFileInfo(folder).path()) {
+            if (!QDir().rmdir(folder) || folder == made)
+                break;
+        }
+    }
+    return chosen;
 }
 
 void RecordMenu::recordTriggered()

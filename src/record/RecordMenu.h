@@ -23,6 +23,8 @@ public:
     RecordMenu(QAction *record, QAction *status, Recorder &recorder, MessageBox &messages,
                QWidget *window, FolderQuestion ask = askForFolder);
 
+    // The folder dialog, opened at `proposed`, which is made for it when it is not there
+    // and kept only when it is chosen.
     static QString askForFolder(QWidget *parent, const QString &proposed);
 
 private:

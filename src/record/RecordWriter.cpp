@@ -47,8 +47,7 @@ bool RecordWriter::openNew(const QString &path, const QByteArray &header)
         fail(tr("%1 cannot be made: %2").arg(QDir::toNativeSeparators(path), m_file.errorString()));
         return false;
     }
-    if (m_file.write(header) != header.size()) {
-        const QString reason = m_file.errorString();
+    if (const QString reason = writeAll(m_file, header); !reason.isEmpty()) {
         m_file.close();
         QFile::remove(path); // no file without its whole header
         fail(tr("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason));
@@ -104,16 +103,25 @@ void RecordWriter::write(const QByteArray &rows, int rowCount)
         return;
     if (const QString problem = folderProblem(); !problem.isEmpty())
         return fail(problem);
-    const qint64 written = m_file.write(rows);
-    if (written != rows.size()) {
-        const QString reason = m_file.errorString();
+    if (const QString reason = writeAll(m_file, rows); !reason.isEmpty()) {
         m_file.resize(m_size); // a part of a row is no row
         return fail(tr("%1 cannot be written: %2")
                         .arg(QDir::toNativeSeparators(m_file.fileName()), reason));
     }
-    m_size += written;
+    m_size += rows.size();
     m_rowsInFile += rowCount;
     Q_EMIT wrote(m_fileNumber, m_rowsInFile);
+}
+
+QString RecordWriter::writeAll(QIODevice &device, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qint64 written = device.write(bytes.data(), bytes.size());
+        if (written <= 0)
+            return device.errorString();
+        bytes = bytes.sliced(written);
+    }
+    return {};
 }
 
 void RecordWriter::end()

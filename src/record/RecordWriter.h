@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QFile>
 #include <QObject>
@@ -27,6 +28,11 @@ public:
     void begin(const QString &folder, int port, QDate day, const QByteArray &header, int file);
     void write(const QByteArray &rows, int rowCount);
     void end();
+
+    // Writes all of `bytes`, or says why not in the system's words. A device that takes
+    // only part of a write reports no error for it; the rest is written again, and a full
+    // disk then fails with "No space left on device" instead of "Unknown error".
+    static QString writeAll(QIODevice &device, QByteArrayView bytes);
 
 Q_SIGNALS:
     void began(int file, const QString &path);

@@ -9,12 +9,15 @@
 #include "RecordFiles.h"
 #include "RecordMenu.h"
 #include "Recorder.h"
+#include "SmallDisk.h"
 #include "StatusFrame.h"
 #include "TestMain.h"
 #include "TrendFile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QJsonObject>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -349,6 +352,72 @@ private Q_SLOTS:
         QCOMPARE(asked.last(), m_folder->path()); // the last folder chosen is proposed again
         QVERIFY(!m_recorder->isRecording());
         QCOMPARE(m_rig->messages.texts, QStringList{u"Recording cannot start."_s});
+    }
+
+    void theFolderDialogMakesTheProposedFolderWhenItIsChosen_data()
+    {
+        QTest::addColumn<QString>("answer"); // "proposed", "other" or "" for a cancel
+        QTest::newRow("accepted") << u"proposed"_s;
+        QTest::newRow("cancelled") << QString();
+        QTest::newRow("another chosen") << u"other"_s;
+    }
+
+    void theFolderDialogMakesTheProposedFolderWhenItIsChosen()
+    {
+        QFETCH(QString, answer);
+        const QString documents = m_folder->filePath(u"Documents"_s);
+        QVERIFY(QDir().mkpath(documents)); // there before: never taken away
+        const QString proposed = documents + u"/Tarnwick/bench"_s;
+        const QString other = m_folder->filePath(u"elsewhere"_s);
+        QVERIFY(QDir().mkpath(other));
+
+        // The dialog is modal: answered from the event loop it runs.
+        QString shownAt;
+        QTimer answering;
+        answering.setInterval(10);
+        connect(&answering, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            answering.stop();
+            shownAt = dialog->directory().absolutePath();
+            if (answer.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            if (answer == u"other"_s)
+                dialog->setDirectory(other);
+            static_cast<QDialog *>(dialog)->accept(); // as the Choose button does
+        });
+        answering.start();
+        const QString chosen = RecordMenu::askForFolder(nullptr, proposed);
+
+        QCOMPARE(shownAt, proposed);
+        const QString expected = answer.isEmpty()       ? QString()
+                                 : answer == u"other"_s ? other
+                                                        : proposed;
+        QCOMPARE(QDir::cleanPath(chosen), QDir::cleanPath(expected));
+        QCOMPARE(QFileInfo(proposed).isDir(), answer == u"proposed"_s);
+        QCOMPARE(QFileInfo(documents + u"/Tarnwick"_s).exists(), answer == u"proposed"_s);
+        QVERIFY(QFileInfo(documents).isDir());
+        QVERIFY(QDir(documents).removeRecursively());
+    }
+
+    void aFullDiskIsRefusedAtOnceInTheSystemsWords()
+    {
+        const SmallDisk disk(8);
+        if (!disk.isMounted())
+            QSKIP("only root mounts a small disk here");
+        QFile filler(disk.path() + u"/filler"_s);
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'x')) > 0) {
+        }
+        filler.close();
+        const QJsonObject answer = command("start", disk.path());
+        QCOMPARE(answer.value(u"error"_s).toString(), u"record-failed"_s);
+        QVERIFY2(answer.value(u"message"_s).toString().endsWith(u"No space left on device"_s),
+                 qPrintable(answer.value(u"message"_s).toString()));
+        QVERIFY(!m_recorder->isRecording());
     }
 
     void aFolderThatTakesNoFileIsRefusedAtOnce()

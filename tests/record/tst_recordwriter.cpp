@@ -1,16 +1,19 @@
 // The writer on real files: a day's file begun, taken up again after a restart, mended after
 // a crash in the middle of a row, passed over when it is not ours, and cut back to its last
-// whole row when the disk takes only part of a write.
+// whole row when the disk takes only part of a write, with the system's reason for it.
 #include "CsvTable.h"
 #include "RecordFiles.h"
 #include "RecordWriter.h"
+#include "SmallDisk.h"
 #include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
@@ -148,8 +151,11 @@ private Q_SLOTS:
         }
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed.first().at(0).toInt(), 3);
-        QVERIFY2(failed.first().at(1).toString().contains(u"cannot be written"_s),
-                 qPrintable(failed.first().at(1).toString()));
+        // The system's reason, though the first write got part of the way without one.
+        const QString reason = failed.first().at(1).toString();
+        QVERIFY2(
+            reason.contains(u"cannot be written: "_s + QString::fromLocal8Bit(strerror(EFBIG))),
+            qPrintable(reason));
         QCOMPARE(wrote.count(), 1);
         const QByteArray content = readFile(path());
         QCOMPARE(content, header + rows(2));
@@ -158,6 +164,38 @@ private Q_SLOTS:
         writer.write(rows(1, 7), 1); // nothing more after a failure, until a new begin
         QCOMPARE(readFile(path()), header + rows(2));
         QCOMPARE(failed.count(), 1);
+    }
+
+    void aFullDiskIsToldInTheSystemsWords()
+    {
+        const SmallDisk disk(16);
+        if (!disk.isMounted())
+            QSKIP("only root mounts a small disk here; aFullDeviceIsToldInTheSystemsWords "
+                  "hands the writer the same error");
+        RecordWriter writer;
+        QSignalSpy failed(&writer, &RecordWriter::failed);
+        QSignalSpy began(&writer, &RecordWriter::began);
+        writer.begin(disk.path(), port, day, header, 1);
+        QCOMPARE(began.count(), 1);
+        for (int k = 0; k < 100 && failed.isEmpty(); ++k)
+            writer.write(rows(3, 3 * k + 1), 3);
+        QCOMPARE(failed.count(), 1);
+        const QString reason = failed.first().at(1).toString();
+        QVERIFY2(reason.endsWith(u"cannot be written: No space left on device"_s),
+                 qPrintable(reason));
+        const QByteArray content =
+            readFile(QDir(disk.path()).filePath(RecordFiles::fileName(port, day)));
+        QVERIFY(content.startsWith(header));
+        QVERIFY(content.size() > header.size());
+        QVERIFY(CsvTable::read(content).endsWithWholeRecord);
+    }
+
+    void aFullDeviceIsToldInTheSystemsWords()
+    {
+        QFile full(u"/dev/full"_s);
+        if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            QSKIP("no /dev/full here");
+        QCOMPARE(RecordWriter::writeAll(full, rows(2)), u"No space left on device"_s);
     }
 
     void aFolderThatGoesStopsTheWriting()
