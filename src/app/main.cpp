@@ -132,7 +132,9 @@ int main(int argc, char *argv[])
     MqttBridge mqtt(monitor.core(), control);
     Recorder recorder(monitor.core());
     control.setRecorder(&recorder);
-    RecordMenu recordMenu(monitor.mnuRecord, monitor.mnuRecordStatus, recorder, messages, &monitor);
+    RecordMenu recordMenu(
+        {monitor.mnuRecord, monitor.mnuRecordStatus, monitor.mnuRecordEvery, monitor.mnuRecordKeep},
+        recorder, messages, &monitor, &store);
     monitor.Form_Load();
     if (monitor.isUnloaded())
         return 0; // ended by a signal while the start's message was open

@@ -28,6 +28,8 @@ QJsonObject recordingStatus(const Recorder &recorder)
             {QStringLiteral("file"), recorder.file()},
             {QStringLiteral("rows"), double(recorder.rowsWritten())},
             {QStringLiteral("stopReason"), recorder.stopReason()},
+            {QStringLiteral("every"), recorder.plan().everySeconds},
+            {QStringLiteral("keepDays"), recorder.plan().keepDays},
             {QStringLiteral("text"), recorder.statusText()}};
 }
 
@@ -127,8 +129,13 @@ QJsonObject ControlCore::record(const Request &request)
             return ControlReplies::refused(Refusal::Closing);
         const QString folder =
             request.folder.isEmpty() ? RecordFiles::defaultFolder() : request.folder;
-        if (const std::optional<QString> problem = m_recorder->start(folder))
+        const Recorder::Plan before = m_recorder->plan();
+        m_recorder->setPlan({request.everySeconds.value_or(before.everySeconds),
+                             request.keepDays.value_or(before.keepDays)});
+        if (const std::optional<QString> problem = m_recorder->start(folder)) {
+            m_recorder->setPlan(before); // refused before anything changed
             return ControlReplies::failed(QStringLiteral("record-failed"), *problem);
+        }
         break;
     }
     case RecordAction::Stop:

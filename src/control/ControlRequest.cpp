@@ -1,5 +1,7 @@
 #include "ControlRequest.h"
 
+#include "Recorder.h"
+
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,6 +9,7 @@
 #include <QStringList>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace ControlRequest {
 
@@ -28,7 +31,10 @@ const CommandInfo commands[] = {
     {"macro", Command::Macro, {QStringLiteral("macro")}},
     {"aout", Command::Aout, {QStringLiteral("output"), QStringLiteral("value")}},
     {"raise", Command::Raise, {}},
-    {"record", Command::Record, {QStringLiteral("action"), QStringLiteral("folder")}},
+    {"record",
+     Command::Record,
+     {QStringLiteral("action"), QStringLiteral("folder"), QStringLiteral("every"),
+      QStringLiteral("keepDays")}},
 };
 
 template<typename Action>
@@ -180,6 +186,19 @@ std::variant<Request, Failure> parse(QByteArrayView line)
             return badRequest(
                 QStringLiteral("\"action\" must be \"start\", \"stop\" or \"status\""));
         request.recordAction = *action;
+        for (const auto &[field, highest, value] :
+             {std::tuple{QStringLiteral("every"), int(Recorder::Plan::longestEvery),
+                         &request.everySeconds},
+              std::tuple{QStringLiteral("keepDays"), int(Recorder::Plan::mostKeepDays),
+                         &request.keepDays}}) {
+            if (!object.contains(field))
+                continue;
+            if (request.recordAction != RecordAction::Start)
+                return badRequest(QStringLiteral("only \"start\" takes \"%1\"").arg(field));
+            *value = wholeNumber(object, field, 0, highest);
+            if (!*value)
+                return numberFailure(field, 0, highest);
+        }
         const QJsonValue folder = object.value(QStringLiteral("folder"));
         if (folder.isUndefined())
             break;

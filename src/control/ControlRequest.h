@@ -17,8 +17,11 @@
 //   {"command":"macro","macro":3}                     macro button 1..32
 //   {"command":"aout","output":1,"value":13}          analog output 1 or 2: 0..255
 //   {"command":"raise"}                               bring the window to the front
-//   {"command":"record","action":"start","folder":"/abs/path"}   record to a folder; the
-//                                                     folder may be left out for the default
+//   {"command":"record","action":"start","folder":"/abs/path","every":10,"keepDays":30}
+//                                                     record to a folder; the folder may be
+//                                                     left out for the default, and the pace
+//                                                     (seconds, 0 every frame) and the days
+//                                                     kept (0 all) for the panel's own
 //   {"command":"record","action":"stop"|"status"}     stop recording, or say what it does
 //
 // A field that is missing, of the wrong type or out of range, or one that no command
@@ -43,6 +46,8 @@ struct Request
     int value = 0;   // 0..255 for Aout
     RecordAction recordAction = RecordAction::Status;
     QString folder; // Record start: an absolute path, or empty for the default folder
+    std::optional<int> everySeconds; // Record start: the pace, when given
+    std::optional<int> keepDays;     // Record start: the days kept, when given
 };
 
 struct Failure

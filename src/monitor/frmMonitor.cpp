@@ -86,9 +86,9 @@ frmMonitor::~frmMonitor() = default;
 
 void frmMonitor::buildMenus()
 {
-    auto named = [](QAction *action, const char *name) {
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
+    auto named = [](auto *item, const char *name) {
+        item->setObjectName(QString::fromLatin1(name));
+        return item;
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     mnuExit = named(file->addAction(QStringLiteral("&Exit"), this, &frmMonitor::mnuExit_Click),
@@ -111,6 +111,8 @@ void frmMonitor::buildMenus()
     mnuRecord = named(tools->addAction(QStringLiteral("Start &Recording...")), "mnuRecord");
     mnuRecordStatus = named(tools->addAction(QStringLiteral("Not recording")), "mnuRecordStatus");
     mnuRecordStatus->setEnabled(false);
+    mnuRecordEvery = named(tools->addMenu(QStringLiteral("Record &Every")), "mnuRecordEvery");
+    mnuRecordKeep = named(tools->addMenu(QStringLiteral("&Keep Recordings")), "mnuRecordKeep");
     tools->addSeparator();
     mnuTrends = named(tools->addAction(QStringLiteral("&Trends")), "mnuTrends");
 

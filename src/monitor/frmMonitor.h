@@ -15,6 +15,7 @@
 
 class HelpViewer;
 class MessageBox;
+class QMenu;
 class MonitorDialogs;
 class SetupDialog;
 class SerialPort;
@@ -132,6 +133,8 @@ public:
     QAction *mnuDiag = nullptr;
     QAction *mnuRecord = nullptr;       // "Start Recording..." or "Stop Recording"
     QAction *mnuRecordStatus = nullptr; // disabled: what the recording is doing
+    QMenu *mnuRecordEvery = nullptr;    // the recording's pace: a row every frame, or slower
+    QMenu *mnuRecordKeep = nullptr;     // how many days of recordings stay
     QAction *mnuTrends = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;

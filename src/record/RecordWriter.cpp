@@ -1,5 +1,6 @@
 #include "RecordWriter.h"
 
+#include "RecordArchive.h"
 #include "RecordCsv.h"
 #include "RecordFiles.h"
 
@@ -122,6 +123,15 @@ QString RecordWriter::writeAll(QIODevice &device, QByteArrayView bytes)
         bytes = bytes.sliced(written);
     }
     return {};
+}
+
+void RecordWriter::tidy(QDate today, int keepDays)
+{
+    if (m_failed || m_folder.isEmpty())
+        return;
+    for (const QString &problem :
+         RecordArchive::tidy(m_folder, today, keepDays, m_leaving).problems)
+        Q_EMIT tidyingFailed(problem);
 }
 
 void RecordWriter::end()

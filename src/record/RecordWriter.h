@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <atomic>
 
 // Puts a recording's rows into its file, on a thread of its own, so a slow or stalled disk
 // never holds up the poll. Every call comes queued from the recorder.
@@ -28,6 +29,12 @@ public:
     void begin(const QString &folder, int port, QDate day, const QByteArray &header, int file);
     void write(const QByteArray &rows, int rowCount);
     void end();
+    // Removes the folder's files of days no longer kept and compresses finished days, as
+    // RecordArchive::tidy does, beside the file being written.
+    void tidy(QDate today, int keepDays);
+    // Asks a tidying under way to stop at its next piece; safe from any thread. The writer
+    // is about to end, and a large day's compression should not hold up the panel's exit.
+    void leave() { m_leaving.store(true); }
 
     // Writes all of `bytes`, or says why not in the system's words. A device that takes
     // only part of a write reports no error for it; the rest is written again, and a full
@@ -35,6 +42,8 @@ public:
     static QString writeAll(QIODevice &device, QByteArrayView bytes);
 
 Q_SIGNALS:
+    // A file could not be compressed or removed; it stays as it was.
+    void tidyingFailed(const QString &reason);
     void began(int file, const QString &path);
     // Rows are in the file: `rowsInFile` since it was begun here.
     void wrote(int file, qint64 rowsInFile);
@@ -55,4 +64,5 @@ private:
     qint64 m_rowsInFile = 0;
     bool m_failed = false;
     int m_fileNumber = 0;
+    std::atomic_bool m_leaving{false};
 };

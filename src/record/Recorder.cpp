@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +41,7 @@ Recorder::Recorder(PanelCore &panel, QObject *parent)
         Q_EMIT rowsWritten(rowsInFile);
     });
     connect(m_writer, &RecordWriter::failed, this, &Recorder::writerFailed);
+    connect(m_writer, &RecordWriter::tidyingFailed, this, &Recorder::tidyingFailed);
 
     m_flushTimer.setInterval(flushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &Recorder::flush);
@@ -50,6 +52,7 @@ Recorder::Recorder(PanelCore &panel, QObject *parent)
 Recorder::~Recorder()
 {
     stop();
+    m_writer->leave(); // a day being compressed is compressed at the next start instead
     if (m_thread.isRunning()) {
         // The thread's loop would end with rows still queued for it: wait until it has
         // written them (calls are taken in order) before ending it.
@@ -84,6 +87,7 @@ std::optional<QString> Recorder::start(const QString &folder)
     m_stopReason.clear();
     m_fileBegun = false;
     m_lastLink.clear();
+    m_lastRowTime = {};
     m_flushTimer.start();
     Q_EMIT stateChanged();
     // The file is opened now, not at the first frame, so a folder it cannot be made in is
@@ -101,6 +105,26 @@ void Recorder::stop()
     QMetaObject::invokeMethod(m_writer, &RecordWriter::end);
     m_stopReason.clear();
     endRecording();
+}
+
+void Recorder::setPlan(Plan plan)
+{
+    plan.everySeconds = std::clamp(plan.everySeconds, 0, Plan::longestEvery);
+    plan.keepDays = std::clamp(plan.keepDays, 0, Plan::mostKeepDays);
+    if (plan == m_plan)
+        return;
+    const bool fewerDays = plan.keepDays != m_plan.keepDays;
+    m_plan = plan;
+    if (m_recording && fewerDays && m_fileBegun)
+        tidy();
+    Q_EMIT stateChanged();
+}
+
+void Recorder::tidy()
+{
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, day = m_day, keep = m_plan.keepDays] {
+        writer->tidy(day, keep);
+    });
 }
 
 void Recorder::endRecording()
@@ -135,8 +159,16 @@ void Recorder::flush()
 
 void Recorder::frameShown()
 {
-    if (m_recording)
+    if (m_recording && (m_plan.everySeconds == 0 || rowDue(m_clock())))
         addRow();
+}
+
+bool Recorder::rowDue(const QDateTime &now) const
+{
+    const ShownState &shown = m_panel.state();
+    return !m_lastRowTime.isValid() || m_lastRowTime.msecsTo(now) >= m_plan.everySeconds * 1000LL ||
+           m_lastRowTime.msecsTo(now) < 0 || // the clock was put back
+           shown.relays != m_lastRelays || shown.inputs != m_lastInputs;
 }
 
 void Recorder::linkChanged()
@@ -164,6 +196,9 @@ void Recorder::addRow()
     RecordCsv::appendRow(m_pending, sample);
     ++m_pendingRows;
     m_lastLink = status.link;
+    m_lastRowTime = sample.time;
+    m_lastRelays = m_panel.state().relays;
+    m_lastInputs = m_panel.state().inputs;
     if (m_pending.size() > pendingLimit)
         flush();
 }
@@ -173,6 +208,7 @@ void Recorder::followFile(QDate day, const RecordCsv::Names &names, int port)
     if (m_fileBegun && day == m_day && port == m_port && names == m_names)
         return;
     flush(); // the rows so far belong to the file before
+    const bool newDay = !m_fileBegun || day != m_day;
     m_day = day;
     m_port = port;
     m_names = names;
@@ -182,6 +218,8 @@ void Recorder::followFile(QDate day, const RecordCsv::Names &names, int port)
         m_writer,
         [writer = m_writer, folder = m_folder, port, day, header = RecordCsv::headerRow(names),
          file = ++m_fileNumber] { writer->begin(folder, port, day, header, file); });
+    if (newDay)
+        tidy(); // the day before is finished: at midnight, and at a start on a later day
 }
 
 void Recorder::writerFailed(int file, const QString &reason)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecordCsv.h"
+#include "ShownState.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,7 +16,9 @@ class RecordWriter;
 class PanelCore;
 
 // Records every complete frame the panel shows, as one row of a CSV file a day, and a row
-// whenever the link's state changes, so a gap shows in the file.
+// whenever the link's state changes, so a gap shows in the file. At a slower pace it writes
+// at most one row every so many seconds, and at once a row for every change of a relay or an
+// input. Finished days are compressed, and days older than those kept are removed.
 //
 // Rows are made on the user-interface thread as frames are shown (a row costs little beside
 // the frame's painting), gathered, and handed to the writer's thread at least once a
@@ -28,6 +31,17 @@ class Recorder : public QObject
 public:
     using Clock = std::function<QDateTime()>; // local time
 
+    // How a recording goes on: the same for every file it writes.
+    struct Plan
+    {
+        int everySeconds = 0; // at most one row this often, besides changes; 0: every frame
+        int keepDays = 0;     // files of days more than this before today go; 0: all stay
+
+        static constexpr int longestEvery = 24 * 3600;
+        static constexpr int mostKeepDays = 100 * 366;
+        bool operator==(const Plan &) const = default;
+    };
+
     explicit Recorder(PanelCore &panel, QObject *parent = nullptr);
     // Writes what is gathered and closes the file.
     ~Recorder() override;
@@ -36,6 +50,10 @@ public:
     // recording there. Returns why it cannot, in the user's words.
     std::optional<QString> start(const QString &folder);
     void stop();
+    // Takes effect at once, for a recording that runs as for the next one. Values beyond
+    // the limits are brought within them.
+    void setPlan(Plan plan);
+    Plan plan() const { return m_plan; }
 
     bool isRecording() const { return m_recording; }
     QString folder() const { return m_folder; }
@@ -61,14 +79,20 @@ Q_SIGNALS:
     void rowsWritten(qint64 rowsInFile);
     // The file could no longer be written and the recording ended; the user should hear why.
     void stoppedByItself(const QString &reason);
+    // A finished day's file could not be compressed or an old one removed; it stays as it
+    // was, and the recording goes on.
+    void tidyingFailed(const QString &reason);
 
 private:
     void frameShown();
     void linkChanged();
+    // A row is due at a slower pace: its time has come, or a relay or input changed.
+    bool rowDue(const QDateTime &now) const;
     void addRow();
     // Begins a new file when the day, the port or the header's names are not the file's.
     void followFile(QDate day, const RecordCsv::Names &names, int port);
     void writerFailed(int file, const QString &reason);
+    void tidy();
     void endRecording();
 
     PanelCore &m_panel;
@@ -93,4 +117,9 @@ private:
     QByteArray m_pending;
     int m_pendingRows = 0;
     QString m_lastLink; // the link state of the last row
+    Plan m_plan;
+    // What the last row held that a slower pace writes at once when it changes.
+    QDateTime m_lastRowTime;
+    std::array<ShownState::Relay, ShownState::relayCount> m_lastRelays{};
+    std::array<bool, ShownState::inputCount> m_lastInputs{};
 };

@@ -234,3 +234,19 @@ void save(SettingsStore &store, int relay, const QString &name)
 }
 
 } // namespace RelayNameKeys
+
+namespace RecordKeys {
+
+int read(const SettingsStore &store, const QString &key)
+{
+    bool ok = false;
+    const int value = store.read(SettingsKeys::application, section, key).trimmed().toInt(&ok);
+    return ok && value > 0 ? value : 0;
+}
+
+void save(SettingsStore &store, const QString &key, int value)
+{
+    store.save(SettingsKeys::application, section, key, QString::number(value));
+}
+
+} // namespace RecordKeys

@@ -151,6 +151,20 @@ void save(SettingsStore &store, int relay, const QString &name);
 
 } // namespace RelayNameKeys
 
+// How recordings go on: [Record] "Every" (seconds between rows besides changes, 0 for a row
+// every frame) and "KeepDays" (0 keeps every day), both 0 by default. Read by the window and
+// the service alike; text that is no whole number from 0 up reads as 0.
+namespace RecordKeys {
+
+inline const QString section = QStringLiteral("Record");
+inline const QString every = QStringLiteral("Every");
+inline const QString keepDays = QStringLiteral("KeepDays");
+
+int read(const SettingsStore &store, const QString &key);
+void save(SettingsStore &store, const QString &key, int value);
+
+} // namespace RecordKeys
+
 // Reads and saves keys of the program's section by handle and index.
 class SettingsAccess
 {

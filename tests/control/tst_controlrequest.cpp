@@ -25,9 +25,15 @@ QString describe(const ControlRequest::Request &request)
         return u"aout %1 %2"_s.arg(request.output).arg(request.value);
     case Command::Record: {
         const char *recordActions[] = {"start", "stop", "status"};
-        return u"record %1 %2"_s
-            .arg(QLatin1String(recordActions[int(request.recordAction)]), request.folder)
-            .trimmed();
+        QString text =
+            u"record %1 %2"_s
+                .arg(QLatin1String(recordActions[int(request.recordAction)]), request.folder)
+                .trimmed();
+        if (request.everySeconds)
+            text += u" every %1"_s.arg(*request.everySeconds);
+        if (request.keepDays)
+            text += u" keep %1"_s.arg(*request.keepDays);
+        return text;
     }
     case Command::Relay:
         break;
@@ -78,6 +84,11 @@ private Q_SLOTS:
             << u"record start /srv/log, daily"_s;
         QTest::newRow("record stop")
             << R"({"command":"record","action":"stop"})"_ba << u"record stop"_s;
+        QTest::newRow("record start at a pace, keeping days")
+            << R"({"command":"record","action":"start","every":60,"keepDays":365})"_ba
+            << u"record start every 60 keep 365"_s;
+        QTest::newRow("record start every frame")
+            << R"({"command":"record","action":"start","every":0})"_ba << u"record start every 0"_s;
         QTest::newRow("record status")
             << R"({"command":"record","action":"status"})"_ba << u"record status"_s;
     }
@@ -136,6 +147,15 @@ private Q_SLOTS:
         QTest::newRow("record without action") << R"({"command":"record"})"_ba << u"\"action\""_s;
         QTest::newRow("record pause")
             << R"({"command":"record","action":"pause"})"_ba << u"\"start\", \"stop\""_s;
+        QTest::newRow("pace beyond a day")
+            << R"({"command":"record","action":"start","every":86401})"_ba
+            << u"\"every\" must be a whole number from 0 to 86400"_s;
+        QTest::newRow("days kept as text")
+            << R"({"command":"record","action":"start","keepDays":"30"})"_ba << u"\"keepDays\""_s;
+        QTest::newRow("days kept below 0")
+            << R"({"command":"record","action":"start","keepDays":-1})"_ba << u"\"keepDays\""_s;
+        QTest::newRow("pace on a stop") << R"({"command":"record","action":"stop","every":5})"_ba
+                                        << u"only \"start\" takes \"every\""_s;
         QTest::newRow("relative folder")
             << R"({"command":"record","action":"start","folder":"logs"})"_ba << u"absolute path"_s;
         QTest::newRow("empty folder")

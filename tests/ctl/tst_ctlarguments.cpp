@@ -45,6 +45,10 @@ QString describe(const Invocation &invocation)
         words << u"record"_s << invocation.action;
         if (!invocation.folder.isEmpty())
             words << u"in"_s << invocation.folder;
+        if (invocation.every)
+            words << u"every"_s << QString::number(*invocation.every);
+        if (invocation.keepDays)
+            words << u"keep"_s << QString::number(*invocation.keepDays);
         break;
     case Verb::WaitInput:
         words << u"wait input"_s << QString::number(invocation.number)
@@ -110,6 +114,10 @@ private Q_SLOTS:
         QTest::newRow("record status --json")
             << u"record status --json"_s << u"record status json"_s;
         QTest::newRow("record stop") << u"record stop"_s << u"record stop"_s;
+        QTest::newRow("record start --every 10 --keep 30")
+            << u"record start --every 10 --keep 30"_s << u"record start every 10 keep 30"_s;
+        QTest::newRow("record start /srv --every 0")
+            << u"record start /srv --every 0"_s << u"record start in /srv every 0"_s;
     }
     void acceptedForms()
     {
@@ -158,6 +166,13 @@ private Q_SLOTS:
         QTest::newRow("record pause") << u"record pause"_s << u"start, stop or status"_s;
         QTest::newRow("record stop in a folder")
             << u"record stop /tmp"_s << u"only 'record start'"_s;
+        QTest::newRow("record stop --every")
+            << u"record stop --every 5"_s << u"only 'record start'"_s;
+        QTest::newRow("--every -1") << u"record start --every -1"_s << u"seconds from 0 to 86400"_s;
+        QTest::newRow("--every a day and more") << u"record start --every 86401"_s << u"'86401'"_s;
+        QTest::newRow("--every 2.5") << u"record start --every 2.5"_s << u"whole number"_s;
+        QTest::newRow("--keep text") << u"record start --keep month"_s << u"days from 0"_s;
+        QTest::newRow("--keep last") << u"record start --keep"_s << u"needs a value"_s;
         QTest::newRow("record start, two folders")
             << u"record start /a /b"_s << u"1 or 2 argument"_s;
     }

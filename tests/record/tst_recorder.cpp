@@ -124,8 +124,9 @@ private Q_SLOTS:
         QVERIFY(m_rig->start());
         m_recorder = std::make_unique<Recorder>(m_rig->window->core());
         frmMonitor &window = *m_rig->window;
-        m_menu = std::make_unique<RecordMenu>(window.mnuRecord, window.mnuRecordStatus, *m_recorder,
-                                              m_rig->messages, &window);
+        m_menu = std::make_unique<RecordMenu>(
+            RecordMenu::Items{window.mnuRecord, window.mnuRecordStatus}, *m_recorder,
+            m_rig->messages, &window);
         m_rig->core->setRecorder(m_recorder.get());
         m_folder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_folder->isValid());
@@ -315,8 +316,9 @@ private Q_SLOTS:
         QStringList asked;
         QString answer;
         m_menu.reset();
-        const RecordMenu menu(window.mnuRecord, window.mnuRecordStatus, *m_recorder,
-                              m_rig->messages, &window, [&](QWidget *, const QString &proposed) {
+        const RecordMenu menu({window.mnuRecord, window.mnuRecordStatus}, *m_recorder,
+                              m_rig->messages, &window, nullptr,
+                              [&](QWidget *, const QString &proposed) {
                                   asked << proposed;
                                   return answer;
                               });

@@ -9,6 +9,9 @@ namespace CtlArguments {
 namespace {
 
 constexpr double longestTimeout = 7 * 24 * 3600.0; // a week is more than any script waits
+// The recorder's own limits, which the panel checks again.
+constexpr int longestEvery = 24 * 3600;
+constexpr int mostKeepDays = 100 * 366;
 
 struct VerbInfo
 {
@@ -30,8 +33,9 @@ const VerbInfo verbs[] = {
     {"aout", Verb::Aout, 2, 0, "aout <1|2> <0..255>", false, false, false},
     {"watch", Verb::Watch, 0, 0, "watch [--json]", true, false, false},
     {"wait", Verb::WaitInput, 3, 0, "wait input <1..8> on|off [--timeout S]", false, false, true},
-    {"record", Verb::Record, 1, 1, "record start [FOLDER] | record stop | record status [--json]",
-     true, false, false},
+    {"record", Verb::Record, 1, 1,
+     "record start [FOLDER] [--every S] [--keep DAYS] | record stop | record status [--json]", true,
+     false, false},
 };
 
 UsageError usage(const QString &problem)
@@ -150,6 +154,8 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
                              .arg(action));
         if (words.size() > 1 && action != QLatin1String("start"))
             return usage(QStringLiteral("only 'record start' takes a folder"));
+        if ((invocation.every || invocation.keepDays) && action != QLatin1String("start"))
+            return usage(QStringLiteral("only 'record start' takes --every and --keep"));
         invocation.action = action;
         // The panel runs elsewhere: a folder is sent as the absolute path it means here.
         if (words.size() > 1)
@@ -180,12 +186,27 @@ std::variant<Invocation, UsageError> parse(const QStringList &arguments)
         } else if (argument == QLatin1String("--wait")) {
             invocation.wait = true;
         } else if (argument == QLatin1String("--timeout") ||
-                   argument == QLatin1String("--socket")) {
+                   argument == QLatin1String("--socket") || argument == QLatin1String("--every") ||
+                   argument == QLatin1String("--keep")) {
             if (i + 1 == arguments.size())
                 return usage(QStringLiteral("%1 needs a value").arg(argument));
             const QString value = arguments[++i];
             if (argument == QLatin1String("--socket")) {
                 invocation.socket = value;
+                continue;
+            }
+            if (argument == QLatin1String("--every") || argument == QLatin1String("--keep")) {
+                const bool every = argument == QLatin1String("--every");
+                const int highest = every ? longestEvery : mostKeepDays;
+                std::optional<int> &number = every ? invocation.every : invocation.keepDays;
+                number = wholeNumber(value, 0, highest);
+                if (!number)
+                    return usage(
+                        QStringLiteral("%1 takes a whole number of %2 from 0 to %3, not '%4'")
+                            .arg(argument,
+                                 every ? QStringLiteral("seconds") : QStringLiteral("days"))
+                            .arg(highest)
+                            .arg(value));
                 continue;
             }
             bool ok = false;
@@ -238,7 +259,10 @@ QString usageText()
     text += QStringLiteral(
         "\n--json prints one JSON object a line. --wait waits until a later frame shows the\n"
         "relays as asked (--timeout S, default 2 s); wait input waits without limit unless\n"
-        "--timeout is given.\n\n"
+        "--timeout is given. record start --every S writes at most one row per S seconds\n"
+        "besides a row at every change of a relay, an input or the link (0, the default:\n"
+        "a row per frame); --keep DAYS removes recordings of days more than DAYS before\n"
+        "today (0, the default: keeps them all). Finished days are compressed to .csv.gz.\n\n"
         "Exit status: 0 done, 1 not confirmed in time, 2 usage, 3 no panel running,\n"
         "4 refused by the panel (the reason is printed).\n");
     return text;

@@ -23,6 +23,8 @@ struct Invocation
                                    // "start", "stop" or "status"
     double seconds = 0;            // relay pulse: 0.1..3600
     QString folder;                // record start: absolute, or empty for the default
+    std::optional<int> every;      // record start --every: seconds, 0 for every frame
+    std::optional<int> keepDays;   // record start --keep: days, 0 for all
     bool on = true;                // wait input: the state waited for
     int value = 0;                 // aout: 0..255
     QString socket;                // --socket: a panel's socket named by hand

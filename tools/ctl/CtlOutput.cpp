@@ -155,6 +155,14 @@ QString recordingText(const QJsonObject &recording)
     QStringList lines{text(recording, "text")};
     if (recording.value(QLatin1String("active")).toBool()) {
         lines << QStringLiteral("Folder:      ") + text(recording, "folder");
+        const int every = recording.value(QLatin1String("every")).toInt();
+        const int keepDays = recording.value(QLatin1String("keepDays")).toInt();
+        lines << QStringLiteral("Pace:        ") +
+                     (every > 0 ? QStringLiteral("a row every %1 s, and at every change").arg(every)
+                                : QStringLiteral("a row every frame"))
+              << QStringLiteral("Kept:        ") +
+                     (keepDays > 0 ? QStringLiteral("%1 days before today").arg(keepDays)
+                                   : QStringLiteral("every day"));
         if (const QString file = text(recording, "file"); !file.isEmpty())
             lines << QStringLiteral("File:        ") + file
                   << QStringLiteral("Rows:        %1")

@@ -62,6 +62,10 @@ QJsonObject requestOf(const Invocation &invocation)
                             {QStringLiteral("action"), invocation.action}};
         if (!invocation.folder.isEmpty())
             request.insert(QStringLiteral("folder"), invocation.folder);
+        if (invocation.every)
+            request.insert(QStringLiteral("every"), *invocation.every);
+        if (invocation.keepDays)
+            request.insert(QStringLiteral("keepDays"), *invocation.keepDays);
         return request;
     }
     case Verb::Help:

@@ -44,6 +44,9 @@ Service::Service(PanelInstance &instance, QObject *parent)
     // The bridge's connection, its failures and the commands it drops, in this log.
     m_mqtt.setLog([](const QString &line) { ServiceLog::line(QStringLiteral("mqtt: ") + line); });
     connect(&m_recorder, &Recorder::stateChanged, this, &Service::recordingChanged);
+    connect(&m_recorder, &Recorder::tidyingFailed, this, [](const QString &reason) {
+        ServiceLog::line(QStringLiteral("recording: ") + reason);
+    });
 }
 
 Service::~Service() = default;
@@ -142,6 +145,7 @@ void Service::reload()
 
 void Service::followRecordFolder()
 {
+    m_recorder.setPlan({m_options.recordEvery(), m_options.recordKeepDays()});
     const QString folder = m_options.recordFolder();
     if (folder == m_recordFolder)
         return;

@@ -69,6 +69,8 @@ void ServiceOptions::reload()
     };
     m_watchdogLocked = NumberText::toInt16(service(QStringLiteral("WDT"))) == 1;
     m_recordFolder = service(QStringLiteral("RecordFolder")).trimmed();
+    m_recordEvery = RecordKeys::read(m_store, RecordKeys::every);
+    m_recordKeepDays = RecordKeys::read(m_store, RecordKeys::keepDays);
 }
 
 bool ServiceOptions::relayLocked(int relay) const

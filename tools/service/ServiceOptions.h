@@ -45,6 +45,9 @@ public:
 
     bool watchdogLocked() const { return m_watchdogLocked; }
     QString recordFolder() const { return m_recordFolder; }
+    // [Record], shared with the window: the pace in seconds and the days kept, 0 for none.
+    int recordEvery() const { return m_recordEvery; }
+    int recordKeepDays() const { return m_recordKeepDays; }
 
     static inline const QString serviceSection = QStringLiteral("Service");
 
@@ -61,4 +64,6 @@ private:
     std::array<std::optional<int>, 2> m_output;
     bool m_watchdogLocked = false;
     QString m_recordFolder;
+    int m_recordEvery = 0;
+    int m_recordKeepDays = 0;
 };
