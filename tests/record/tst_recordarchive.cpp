@@ -1,6 +1,7 @@
 // Finished days on real files: our names read back, a day compressed to gzip that zlib and
 // zcat read as it was, days beyond those kept removed, and everything that is not ours, or
 // that a full disk or a leaving panel interrupts, left exactly as it was.
+#include "Gunzip.h"
 #include "RecordArchive.h"
 #include "RecordFiles.h"
 #include "SmallDisk.h"
@@ -12,7 +13,6 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <zlib.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,20 +32,6 @@ bool writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(content) == content.size();
-}
-
-// What zlib reads back from a gzip file; a plain file reads as it is.
-QByteArray gunzip(const QString &path)
-{
-    gzFile file = gzopen(QFile::encodeName(path).constData(), "rb");
-    if (!file)
-        return {};
-    QByteArray content;
-    char piece[4096];
-    for (int read; (read = gzread(file, piece, sizeof piece)) > 0;)
-        content.append(piece, read);
-    gzclose(file);
-    return content;
 }
 
 // Rows enough that a compression takes several pieces.

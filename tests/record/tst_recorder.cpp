@@ -1,14 +1,17 @@
 // The recorder following a panel on the simulated board over a real pseudo-terminal: one
-// row per frame with the board's values in their columns, a row when the link changes, a
-// new file at midnight and when names change, and a folder that turns read-only stopping
-// the recording with its reason while the panel polls on.
+// row per frame with the board's values in their columns, or at a slower pace one a period
+// and one at every change; a row when the link changes; a new file at midnight (the finished
+// one compressed) and when names change; days beyond those kept removed; and a folder that
+// turns read-only stopping the recording with its reason while the panel polls on.
 #include "AGauge.h"
 #include "ControlRig.h"
 #include "CsvTable.h"
+#include "Gunzip.h"
 #include "RecordColumns.h"
 #include "RecordFiles.h"
 #include "RecordMenu.h"
 #include "Recorder.h"
+#include "SettingsKeys.h"
 #include "SmallDisk.h"
 #include "StatusFrame.h"
 #include "TestMain.h"
@@ -19,6 +22,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QJsonObject>
+#include <QMenu>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -270,7 +274,7 @@ private Q_SLOTS:
         QVERIFY(m_rig->window->isEnabled());
     }
 
-    void midnightBeginsTheNextDaysFile()
+    void midnightBeginsTheNextDaysFileAndCompressesTheFinishedOne()
     {
         const QTimeZone zone(3600);
         QDateTime now(QDate(2026, 12, 9), QTime(23, 59, 59, 500), zone);
@@ -284,8 +288,10 @@ private Q_SLOTS:
         const QDir dir(m_folder->path());
         const QString before = dir.filePath(RecordFiles::fileName(boardPort, QDate(2026, 12, 9)));
         const QString after = dir.filePath(RecordFiles::fileName(boardPort, QDate(2026, 12, 10)));
-        const QList<QStringList> late = awaitRows(before, 1);
-        const QList<QStringList> early = awaitRows(after, 1);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return QFile::exists(before + u".gz"_s) && !QFile::exists(before); }, patience));
+        const QList<QStringList> late = CsvTable::read(gunzip(before + u".gz"_s)).records.mid(1);
+        const QList<QStringList> early = awaitRows(after, 1); // today's stays plain
         QVERIFY(!late.isEmpty() && !early.isEmpty());
         for (const QStringList &row : late)
             QVERIFY(row[RecordColumns::time].startsWith(u"2026-12-09T23:59:59.500+01:00"_s));
@@ -293,6 +299,97 @@ private Q_SLOTS:
             QVERIFY(row[RecordColumns::time].startsWith(u"2026-12-10T00:00:00.100+01:00"_s));
         QCOMPARE(CsvTable::read(readFile(after)).records.first().value(RecordColumns::time),
                  u"Time"_s);
+    }
+
+    void aStartRemovesTheDaysNoLongerKept()
+    {
+        const QDir dir(m_folder->path());
+        const QByteArray old = "Time,Link,R1,R2\r\n";
+        const auto dayFile = [&](int daysBack) {
+            return dir.filePath(
+                RecordFiles::fileName(boardPort, QDate::currentDate().addDays(-daysBack)));
+        };
+        for (int daysBack : {3, 4}) {
+            QFile file(dayFile(daysBack));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        m_recorder->setPlan({0, 3});
+        QVERIFY(!m_recorder->start(m_folder->path()));
+        QVERIFY(QTest::qWaitFor([&] { return !QFile::exists(dayFile(4)); }, patience));
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(dayFile(3) + u".gz"_s); }, patience));
+        QCOMPARE(gunzip(dayFile(3) + u".gz"_s), old);
+    }
+
+    void aSlowerPaceWritesARowPerPeriodAndOneAtEveryChange()
+    {
+        QDateTime now(QDate::currentDate(), QTime(12, 0));
+        m_recorder->setClock([&now] { return now; });
+        m_recorder->setPlan({10, 0});
+        QVERIFY(!m_recorder->start(m_folder->path()));
+        for (int frame = 0; frame < 3; ++frame)
+            QVERIFY(m_rig->awaitFreshFrame()); // the first row only: nothing changed
+        now = now.addMSecs(9999);
+        QVERIFY(m_rig->awaitFreshFrame());
+        now = now.addMSecs(1);
+        QVERIFY(m_rig->awaitFreshFrame()); // ten seconds on: the second row
+        QVERIFY(m_rig->board.setRelay(5, true));
+        QVERIFY(QTest::qWaitFor([&] { return m_rig->window->core().state().relayOn(4); },
+                                patience)); // the third, at once
+        QVERIFY(m_rig->board.setInputs(0b100));
+        QVERIFY(QTest::qWaitFor([&] { return m_rig->window->core().state().inputs[2]; },
+                                patience)); // the fourth
+        QVERIFY(m_rig->awaitFreshFrame());
+        QVERIFY(m_rig->awaitFreshFrame());
+        m_recorder->stop();
+
+        const QList<QStringList> rows = awaitRows(todaysFile(), 4);
+        QCOMPARE(rows.size(), 4);
+        const QStringList times{u"12:00:00.000"_s, u"12:00:10.000"_s, u"12:00:10.000"_s,
+                                u"12:00:10.000"_s};
+        for (int r = 0; r < 4; ++r) {
+            QVERIFY2(rows[r][RecordColumns::time].contains(u"T"_s + times[r]),
+                     qPrintable(rows[r][RecordColumns::time]));
+        }
+        QCOMPARE(rows[1][RecordColumns::firstRelay + 4], u"0"_s);
+        QCOMPARE(rows[2][RecordColumns::firstRelay + 4], u"1"_s);
+        QCOMPARE(rows[2][RecordColumns::firstInput + 2], u"0"_s);
+        QCOMPARE(rows[3][RecordColumns::firstInput + 2], u"1"_s);
+    }
+
+    void theMenuChoosesThePaceAndTheDaysKeptAndStoresThem()
+    {
+        frmMonitor &window = *m_rig->window;
+        m_menu.reset();
+        m_rig->store.save(SettingsKeys::application, RecordKeys::section, RecordKeys::every,
+                          u"20"_s); // by hand: no item of the menu's own
+        const RecordMenu menu(
+            {window.mnuRecord, window.mnuRecordStatus, window.mnuRecordEvery, window.mnuRecordKeep},
+            *m_recorder, m_rig->messages, &window, &m_rig->store);
+        QCOMPARE(m_recorder->plan(), (Recorder::Plan{20, 0}));
+        const auto checked = [](QMenu *menu) {
+            QStringList texts;
+            for (QAction *action : menu->actions())
+                if (action->isChecked())
+                    texts << action->text();
+            return texts;
+        };
+        QCOMPARE(checked(window.mnuRecordEvery), QStringList{u"Every 20 Seconds"_s});
+        QCOMPARE(checked(window.mnuRecordKeep), QStringList{u"&Forever"_s});
+
+        const auto choose = [](QMenu *menu, const QString &text) {
+            for (QAction *action : menu->actions())
+                if (action->text() == text)
+                    action->trigger();
+        };
+        choose(window.mnuRecordEvery, u"Every &Minute"_s);
+        choose(window.mnuRecordKeep, u"&30 Days"_s);
+        QCOMPARE(m_recorder->plan(), (Recorder::Plan{60, 30}));
+        QCOMPARE(checked(window.mnuRecordEvery), QStringList{u"Every &Minute"_s});
+        QCOMPARE(checked(window.mnuRecordKeep), QStringList{u"&30 Days"_s});
+        QCOMPARE(RecordKeys::read(m_rig->store, RecordKeys::every), 60);
+        QCOMPARE(RecordKeys::read(m_rig->store, RecordKeys::keepDays), 30);
+        QCOMPARE(command("status").value(u"recording"_s).toObject().value(u"every"_s).toInt(), 60);
     }
 
     void newNamesBeginANewFileWithTheirHeader()
