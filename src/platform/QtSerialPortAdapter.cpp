@@ -134,6 +134,7 @@ bool QtSerialPortAdapter::open()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     const bool opened = m_port.open(QIODevice::ReadWrite);
     if (opened) {
+        m_port.clear(QSerialPort::Input); // the driver's queue: what came before the open
         m_lost = false;
         m_problem = {};
         const QFileInfo info(path);

@@ -22,7 +22,9 @@ public:
     // Line settings such as "19200,n,8,1"; take effect at the next open.
     virtual void setSettings(const QString &settings) = 0;
 
-    // Opens the port named by the port number; false when it cannot be opened.
+    // Opens the port named by the port number; false when it cannot be opened. Input that
+    // waits on the line from before the open is discarded: a reply the board sent to a run
+    // before this one (or to this one before a reopen) answers nothing asked since.
     virtual bool open() = 0;
 
     // 0 means that one read returns everything received so far.

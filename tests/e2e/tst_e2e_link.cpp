@@ -139,6 +139,48 @@ private Q_SLOTS:
         QVERIFY(!rig.board.state().relay(1)); // the command during the hang-up never arrived
     }
 
+    void aReplyLeftOnTheLineBeforeTheOpenIsNotTaken_data()
+    {
+        QTest::addColumn<bool>("reopened");
+        QTest::newRow("at start") << false;
+        QTest::newRow("after the device came back") << true;
+    }
+
+    void aReplyLeftOnTheLineBeforeTheOpenIsNotTaken()
+    {
+        QFETCH(bool, reopened);
+        Rig rig;
+        QVERIFY(rig.startBoardAndWindow(boardPort));
+        qint64 now = 100'000;
+        rig.poll().setClock([&now] { return now; });
+        rig.board.setSilent(true); // from here on, only the reply from before can answer
+        if (!reopened) {
+            QVERIFY(rig.board.sendUnaskedReply());
+            rig.window->Form_Load();
+            QVERIFY(rig.port.isOpen());
+        } else {
+            rig.window->Form_Load();
+            rig.poll().Timer1->stop();
+            QVERIFY(rig.board.hangUp());
+            rig.poll().Timer1_Timer();
+            QVERIFY(rig.port.isLost());
+            QVERIFY(rig.board.reconnect());
+            QVERIFY(rig.board.sendUnaskedReply());
+            now += StatusPoll::reopenSpacingMs;
+        }
+        rig.poll().Timer1->stop();
+        QSignalSpy shown(&rig.poll(), &StatusPoll::frameShown);
+        // The reply was written before the port opened: it is in the line's queue already, so
+        // a tick that took it would take it at once.
+        rig.poll().Timer1_Timer();
+        rig.poll().Timer1_Timer();
+        QVERIFY(rig.port.isOpen());
+        QCOMPARE(shown.count(), 0);
+        QVERIFY(!rig.poll().linkLit());
+        QVERIFY(
+            !rig.poll().RunRelayCommand([] { return QList<QByteArray>{MakeRelayFrame('A', 0)}; }));
+    }
+
     void faultyRepliesLeaveTheDisplay_data()
     {
         QTest::addColumn<int>("length");

@@ -19,6 +19,7 @@ bool FakeSerialPort::open()
     if (m_openSucceeds) {
         m_open = true;
         m_lost = false;
+        m_received.clear(); // as a real port: nothing from before the open
     }
     return m_open;
 }

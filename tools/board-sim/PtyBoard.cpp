@@ -218,6 +218,14 @@ bool PtyBoard::sendGarbage(int count)
     return true;
 }
 
+bool PtyBoard::sendUnaskedReply()
+{
+    if (!m_pty.isOpen())
+        return false;
+    writeToLine(m_state.statusFrame());
+    return true;
+}
+
 // --- The line
 
 void PtyBoard::readMaster()

@@ -104,6 +104,9 @@ public:
     // Sends `count` (1..4096) random bytes at once. False when hung up or count is out of
     // range.
     bool sendGarbage(int count);
+    // Sends the status frame as the board has it now, unasked: the reply to a request that a
+    // program before this one wrote. False when hung up.
+    bool sendUnaskedReply();
 
     // The device is pulled out: the master and the board's own slave descriptor are
     // closed, so a program holding the port open gets EIO from then on, and the link is
