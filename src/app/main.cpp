@@ -10,6 +10,7 @@
 #include "HelpViewer.h"
 #include "Icons.h"
 #include "MessageBox.h"
+#include "ModalBoxes.h"
 #include "MqttBridge.h"
 #include "PanelInstance.h"
 #include "ProcessStarter.h"
@@ -119,8 +120,15 @@ int main(int argc, char *argv[])
     // From the first frame on, so the trend window shows what came before it was opened.
     TrendHistory history(monitor.core());
     TrendMenu trends(monitor.mnuTrends, history, monitor.w.AGauge1);
-    // A logout or kill ends the panel as "Exit" does: settings saved, port released.
-    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, &QWidget::close);
+    // A logout or kill ends the panel as "Exit" does: settings saved, port released. A box
+    // open at that moment is closed first, and the window ends once the box's own loop has
+    // been left; at the start's message, the start ends below.
+    bool quitting = false;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &monitor, [&monitor, &quitting] {
+        quitting = true;
+        closeModalBoxes();
+        QTimer::singleShot(0, &monitor, &QWidget::close);
+    });
     // The control socket: a second start's raise, and tarnwick-ctl's commands.
     ControlCore control(monitor.core());
     ControlServer controlServer(instance.server(), control);
@@ -136,8 +144,10 @@ int main(int argc, char *argv[])
         {monitor.mnuRecord, monitor.mnuRecordStatus, monitor.mnuRecordEvery, monitor.mnuRecordKeep},
         recorder, messages, &monitor, &store);
     monitor.Form_Load();
-    if (monitor.isUnloaded())
-        return 0; // ended by a signal while the start's message was open
+    if (quitting || monitor.isUnloaded()) {
+        monitor.close(); // ended by a signal while the start's message was open
+        return 0;
+    }
     // Once the port is known: the default base topic names it.
     mqtt.start();
     monitor.show();

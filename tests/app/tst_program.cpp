@@ -1,6 +1,6 @@
 // The program as a whole, started as a user starts it: one panel per settings store, a start
-// after a killed panel, an end by a signal that saves like "Exit", and a start that a stale
-// lock file does not hold up.
+// after a killed panel, an end by a signal that saves like "Exit" (also while the start's
+// message waits), and a start that a stale lock file does not hold up.
 // The panel runs as its own process on the offscreen platform against the simulated board.
 #include "PanelInstance.h"
 #include "PanelProcess.h"
@@ -174,6 +174,37 @@ private Q_SLOTS:
         QCOMPARE(lockFilesOf(pid), QStringList());
         QVERIFY(!QFile::exists(PanelInstance::lockPath()));
         QVERIFY(!QFile::exists(iniPath() + u".lock"_s));
+    }
+
+    void aSignalDuringTheStartMessageEndsThePanelAsExitDoes_data()
+    {
+        aSignalEndsThePanelAsExitDoes_data();
+    }
+    void aSignalDuringTheStartMessageEndsThePanelAsExitDoes()
+    {
+        QFETCH(int, signalNumber);
+        // No board on port 6: the start's message "COM 6: not available" waits for its OK.
+        QVERIFY(writeFile(iniPath(), "[StartUp]\nMeter-ComPort=6\n"));
+        {
+            Panel panel;
+            // The panel answers its socket only from an event loop, and the first one it runs
+            // is the message's own.
+            QVERIFY(awaitPanelUp(panel));
+            ::kill(pid_t(panel.process.processId()), signalNumber);
+            QVERIFY(panel.process.waitForFinished(patience));
+            QCOMPARE(panel.process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(panel.process.exitCode(), 0);
+        }
+        QSettings saved(iniPath(), QSettings::IniFormat);
+        QCOMPARE(saved.value(u"StartUp/Meter-ComPort"_s).toString(), u"6"_s);
+        QCOMPARE(saved.value(u"StartUp/Height"_s).toString(), u"5240"_s); // the save-all ran
+        QVERIFY(!QFile::exists(PanelInstance::lockPath()));
+
+        // And the next start is a panel of its own, not a call on one that hangs.
+        QVERIFY(writeFile(iniPath(), "[StartUp]\nMeter-ComPort=1\n"));
+        Panel next;
+        QVERIFY(awaitPanelUp(next));
+        QVERIFY(QTest::qWaitFor([&] { return m_board->repliesSent() >= 2; }, patience));
     }
 
     // A lock file nobody holds, beside the settings and of the panel itself: left empty by a
