@@ -1,4 +1,5 @@
 #include "ColorPicker.h"
+#include "CommandLine.h"
 #include "ControlCore.h"
 #include "ControlServer.h"
 #ifdef Q_OS_WIN
@@ -67,6 +68,8 @@ void tellServiceRuns(bool onScreen)
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = CommandLine::answer(argc, argv))
+        return *answered;
     if (!mayHaveScreen()) {
         const QCoreApplication probe(argc, argv);
         PanelInstance instance;

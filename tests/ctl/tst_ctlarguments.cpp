@@ -20,6 +20,8 @@ QString describe(const Invocation &invocation)
     switch (invocation.verb) {
     case Verb::Help:
         return u"help"_s;
+    case Verb::Version:
+        return u"version"_s;
     case Verb::Status:
         words << u"status"_s;
         break;
@@ -105,6 +107,8 @@ private Q_SLOTS:
         QTest::newRow("a panel named by its socket")
             << u"--socket /run/x status"_s << u"status at /run/x"_s;
         QTest::newRow("--help beats the rest") << u"relay --help"_s << u"help"_s;
+        QTest::newRow("--version") << u"--version"_s << u"version"_s;
+        QTest::newRow("--version beats a command") << u"status --version"_s << u"version"_s;
         QTest::newRow("record start") << u"record start"_s << u"record start"_s;
         QTest::newRow("record start /srv/logs/")
             << u"record start /srv/logs/"_s << u"record start in /srv/logs"_s;

@@ -163,6 +163,7 @@ std::optional<UsageError> readOperands(const VerbInfo &info, const QStringList &
         break;
     }
     case Verb::Help:
+    case Verb::Version:
     case Verb::Status:
     case Verb::Watch:
         break;
@@ -177,10 +178,13 @@ std::variant<Invocation, UsageError> parse(const QStringList &arguments)
     Invocation invocation;
     QStringList words;
     bool help = false;
+    bool version = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             help = true;
+        } else if (argument == QLatin1String("--version")) {
+            version = true;
         } else if (argument == QLatin1String("--json")) {
             invocation.json = true;
         } else if (argument == QLatin1String("--wait")) {
@@ -225,6 +229,11 @@ std::variant<Invocation, UsageError> parse(const QStringList &arguments)
     }
     if (help)
         return Invocation{};
+    if (version) {
+        Invocation asked;
+        asked.verb = Verb::Version;
+        return asked;
+    }
     if (words.isEmpty())
         return usage(QStringLiteral("no command given"));
 
@@ -251,7 +260,8 @@ std::variant<Invocation, UsageError> parse(const QStringList &arguments)
 
 QString usageText()
 {
-    QString text = QStringLiteral("Usage: tarnwick-ctl [--socket PATH] COMMAND\n\n"
+    QString text = QStringLiteral("Usage: tarnwick-ctl [--socket PATH] COMMAND\n"
+                                  "       tarnwick-ctl --help | --version\n\n"
                                   "Controls the running Tarnwick panel of these settings.\n\n"
                                   "Commands:\n");
     for (const VerbInfo &info : verbs)

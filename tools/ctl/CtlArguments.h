@@ -9,7 +9,7 @@
 // talks to the panel.
 namespace CtlArguments {
 
-enum class Verb { Help, Status, Relay, Macro, Aout, Watch, WaitInput, Record };
+enum class Verb { Help, Version, Status, Relay, Macro, Aout, Watch, WaitInput, Record };
 
 struct Invocation
 {

@@ -69,6 +69,7 @@ QJsonObject requestOf(const Invocation &invocation)
         return request;
     }
     case Verb::Help:
+    case Verb::Version:
     case Verb::Status:
     case Verb::WaitInput:
         break;
@@ -247,6 +248,7 @@ int run(const Invocation &invocation)
     }
     case Verb::Aout:
     case Verb::Help:
+    case Verb::Version:
         break;
     }
     return Done;
@@ -267,6 +269,10 @@ int main(int argc, char *argv[])
     const Invocation &invocation = std::get<Invocation>(parsed);
     if (invocation.verb == Verb::Help) {
         std::fputs(qPrintable(CtlArguments::usageText()), stdout);
+        return Done;
+    }
+    if (invocation.verb == Verb::Version) {
+        std::fputs("tarnwick-ctl " TARNWICK_VERSION "\n", stdout);
         return Done;
     }
     return run(invocation);

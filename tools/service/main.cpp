@@ -38,7 +38,8 @@ int main(int argc, char *argv[])
                      qPrintable(parser.errorText()));
         return Usage;
     }
-    if (parser.isSet(help)) {
+    // --help-all comes with the help option; a service has none of Qt's options to add.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return Done;
     }
