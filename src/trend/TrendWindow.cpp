@@ -121,6 +121,7 @@ void TrendWindow::buildControls()
     for (int m = 0; m < channelCount; ++m) {
         auto *view = new TrendChartView(m_chartsArea);
         view->setObjectName(QStringLiteral("chart_%1").arg(m));
+        view->setMeterNumber(m + 1);
         grid->addWidget(view, m / 3, m % 3);
         connect(view, &TrendChartView::zoomRequested, this, &TrendWindow::zoomTo);
         connect(view, &TrendChartView::zoomOutRequested, this, &TrendWindow::zoomOut);
