@@ -73,7 +73,8 @@ struct Board
             sample.meters[std::size_t(m)] = raw[std::size_t(m)] * multipliers[std::size_t(m)];
             // The reading's three digits where the status frame holds them.
             static constexpr int at[6] = {33, 37, 41, 44, 48, 52};
-            const QByteArray digits = QByteArray::number(raw[std::size_t(m)]).rightJustified(3, '0');
+            const QByteArray digits =
+                QByteArray::number(raw[std::size_t(m)]).rightJustified(3, '0');
             frame.replace(at[m], 3, digits);
         }
         sample.fahrenheit = 72 + random(2);
@@ -174,8 +175,8 @@ int readFiles(const QString &folder, const QString &pace, const QString &kind, i
         // At one row a frame, the files after the limit are named as not read.
         std::printf("%-5s %-3s run %d: %8.3f s, %zu samples%s, %lld skipped, %lld files not "
                     "shown in full\n",
-                    qPrintable(pace), qPrintable(kind), run + 1, seconds,
-                    recording.samples.size(), recording.truncated ? " (limit reached)" : "",
+                    qPrintable(pace), qPrintable(kind), run + 1, seconds, recording.samples.size(),
+                    recording.truncated ? " (limit reached)" : "",
                     static_cast<long long>(recording.skippedRows),
                     static_cast<long long>(recording.fileProblems.size()));
     }

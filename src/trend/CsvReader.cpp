@@ -16,9 +16,8 @@ void CsvReader::feed(QByteArrayView bytes)
         // Plain text inside a field goes in as one run rather than byte by byte: most of a
         // file is such runs. Never past the record's limit, where the byte after it is
         // the one that makes the record overlong.
-        const qsizetype run = m_afterCr ? 0
-                                        : std::min(ordinaryRun(at, end),
-                                                   m_maxRecordBytes - m_recordBytes);
+        const qsizetype run =
+            m_afterCr ? 0 : std::min(ordinaryRun(at, end), m_maxRecordBytes - m_recordBytes);
         if (run > 0) {
             m_field.append(at, run);
             m_recordBytes += run;

@@ -140,8 +140,7 @@ void TrendChartView::placeTimeTicks()
     // would leave room for, fewer until the labels the step gives fit (seconds and dates
     // make them wider). A step allows a tick at each end of the range, which a range
     // seldom has, so it often gives fewer ticks than it allows: each count is tried in turn.
-    const int most =
-        2 + width / (metrics.horizontalAdvance(QStringLiteral("00:00")) + gap);
+    const int most = 2 + width / (metrics.horizontalAdvance(QStringLiteral("00:00")) + gap);
     QStringList labels;
     for (int ticks = most; ticks >= 2; --ticks) {
         const qint64 step = TrendTicks::timeStep(m_to - m_from, ticks);

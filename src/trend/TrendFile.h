@@ -13,7 +13,7 @@
 struct TrendRecording
 {
     // Empty when the text was read as a recording; otherwise why it was not one, for the
-    // user. Nothing else is filled in then.
+    // user. Nothing else is filled in then, but the files' reasons when several were read.
     QString error;
     std::array<QString, TrendSample::channelCount> captions;
     // In time order. A row whose link was not live holds no sample; the next one begins

@@ -60,11 +60,11 @@ QString valueLabelFormat(double low, double high, double step)
 qint64 timeStep(qint64 spanMs, int maxTicks)
 {
     static constexpr std::array<qint64, 25> steps{
-        10,           20,           50,           100,          200,
-        500,          secondMs,     2 * secondMs, 5 * secondMs, 10 * secondMs,
-        15 * secondMs, 30 * secondMs, minuteMs,   2 * minuteMs, 5 * minuteMs,
-        10 * minuteMs, 15 * minuteMs, 30 * minuteMs, hourMs,    2 * hourMs,
-        3 * hourMs,   6 * hourMs,   12 * hourMs,  dayMs,        2 * dayMs};
+        10,       20,           50,           100,           200,           500,
+        secondMs, 2 * secondMs, 5 * secondMs, 10 * secondMs, 15 * secondMs, 30 * secondMs,
+        minuteMs, 2 * minuteMs, 5 * minuteMs, 10 * minuteMs, 15 * minuteMs, 30 * minuteMs,
+        hourMs,   2 * hourMs,   3 * hourMs,   6 * hourMs,    12 * hourMs,   dayMs,
+        2 * dayMs};
     const qint64 least = std::max<qint64>(1, spanMs) / std::max(1, maxTicks - 1);
     for (const qint64 step : steps)
         if (step >= least)

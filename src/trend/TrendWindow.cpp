@@ -275,8 +275,8 @@ QString TrendWindow::recordingSummary() const
     if (!m_recording->damage.isEmpty())
         summary += tr(", the rest of the file damaged");
     if (!m_recording->fileProblems.isEmpty())
-        summary += tr(", %n file(s) not shown in full", nullptr,
-                      int(m_recording->fileProblems.size()));
+        summary +=
+            tr(", %n file(s) not shown in full", nullptr, int(m_recording->fileProblems.size()));
     return summary;
 }
 

@@ -92,8 +92,8 @@ QByteArray recordingFrom(const QDateTime &first, int rows, double value = 0,
 {
     QByteArray text = header(captions);
     for (int i = 0; i < rows; ++i)
-        text += row(first.addSecs(i).toString(Qt::ISODateWithMs).toLatin1(), "live",
-                    meters(value + i));
+        text +=
+            row(first.addSecs(i).toString(Qt::ISODateWithMs).toLatin1(), "live", meters(value + i));
     return text;
 }
 
@@ -433,7 +433,7 @@ private Q_SLOTS:
     void aDamagedCompressedFileGivesTheRowsBeforeAndWhy_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("reason");   // a word of the reason given
+        QTest::addColumn<QString>("reason"); // a word of the reason given
         // At least this many of the 2000 rows are read. Damage found in the compressed
         // data costs the rows of the piece being read (64 KB, about 150 rows); a file cut
         // short costs none.
@@ -442,10 +442,10 @@ private Q_SLOTS:
         // before zlib finds it out (-1: any number).
         QTest::addColumn<int>("mostSkipped");
         const QByteArray packed = gzipped(recordingFrom(monday, 2000), 6);
-        QTest::newRow("cut in the middle") << packed.left(packed.size() / 2) << u"ends early"_s
-                                           << 900 << 1;
-        QTest::newRow("cut inside its trailer") << packed.chopped(3) << u"ends early"_s << 2000
-                                                << 0;
+        QTest::newRow("cut in the middle")
+            << packed.left(packed.size() / 2) << u"ends early"_s << 900 << 1;
+        QTest::newRow("cut inside its trailer")
+            << packed.chopped(3) << u"ends early"_s << 2000 << 0;
         QByteArray garbled = packed;
         for (qsizetype i = garbled.size() / 2; i < garbled.size() / 2 + 64; ++i)
             garbled[i] = char(0xFF);
@@ -541,8 +541,8 @@ private Q_SLOTS:
         QFETCH(bool, gap);
         const QDateTime evening(QDate(2026, 12, 7), QTime(23, 59, 0));
         const QString first = write(u"a.csv"_s, recordingFrom(evening, 60));
-        const QString next =
-            write(u"b.csv.gz"_s, gzipped(recordingFrom(evening.addSecs(59 + secondsBetween), 60, 60), 6));
+        const QString next = write(
+            u"b.csv.gz"_s, gzipped(recordingFrom(evening.addSecs(59 + secondsBetween), 60, 60), 6));
         const TrendRecording recording = readTrendFiles({first, next});
         QCOMPARE(recording.samples.size(), std::size_t(120));
         QCOMPARE(gapsOf(recording), gap ? QList<int>{60} : QList<int>{});
@@ -552,7 +552,8 @@ private Q_SLOTS:
     {
         QStringList paths;
         for (int day = 0; day < 3; ++day)
-            paths << write(u"day-%1.csv"_s.arg(day), recordingFrom(monday.addDays(day), 10, 100 * day));
+            paths << write(u"day-%1.csv"_s.arg(day),
+                           recordingFrom(monday.addDays(day), 10, 100 * day));
         const TrendRecording recording = readTrendFiles(paths, 25);
         QVERIFY(recording.truncated);
         QCOMPARE(recording.samples.size(), std::size_t(25));
@@ -565,10 +566,12 @@ private Q_SLOTS:
     {
         const QString empty = write(u"empty.csv"_s, {});
         const QString other = write(u"other.csv.gz"_s, gzipped("name,value\r\n", 6));
-        const TrendRecording recording = readTrendFiles({empty, other, m_folder.filePath(u"gone.csv"_s)});
+        const TrendRecording recording =
+            readTrendFiles({empty, other, m_folder.filePath(u"gone.csv"_s)});
         QVERIFY(!recording.error.isEmpty());
         QCOMPARE(recording.fileProblems.size(), 3);
-        QVERIFY(recording.fileProblems.filter(u"gone.csv: "_s).first().contains(u"cannot be opened"_s));
+        QVERIFY(
+            recording.fileProblems.filter(u"gone.csv: "_s).first().contains(u"cannot be opened"_s));
         QVERIFY(recording.fileProblems.filter(u"empty.csv: "_s).first().contains(u"empty"_s));
     }
 

@@ -53,16 +53,15 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             tenSeconds << 200 << 9800;
         QTest::newRow("a row every 10 s, rows at changes between")
-            << tenSeconds + QList<qint64>{minute, 30 * minute} + tenSeconds
-            << qint64(98 * second) << G{62};
+            << tenSeconds + QList<qint64>{minute, 30 * minute} + tenSeconds << qint64(98 * second)
+            << G{62};
         // A row a minute, with five rows at changes after each: the long steps are a
         // sixth of all and still set the pace.
         QList<qint64> aMinute;
         for (int i = 0; i < 20; ++i)
             aMinute << 180 << 180 << 180 << 180 << 180 << minute - 900;
         QTest::newRow("a row a minute, many rows at changes")
-            << aMinute + QList<qint64>{2 * hour} + aMinute << qint64((minute - 900) * 10)
-            << G{121};
+            << aMinute + QList<qint64>{2 * hour} + aMinute << qint64((minute - 900) * 10) << G{121};
         QTest::newRow("rows of the same moment say nothing of pace")
             << QList<qint64>{0, 0, 0, 1000, 0, 0, 1000, 0, 1000, hour} << qint64(10 * second)
             << G{10};

@@ -7,8 +7,8 @@
 #include "TrendRig.h"
 #include "TrendWindow.h"
 
-#include <QComboBox>
 #include <QCategoryAxis>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
@@ -401,8 +401,8 @@ private Q_SLOTS:
                 QList<QByteArray> meters;
                 for (int m = 0; m < 6; ++m)
                     meters << QByteArray::number(10 * m + i % 7);
-                text += RecordingText::row(
-                    first.addSecs(i).toString(Qt::ISODateWithMs).toLatin1(), "live", meters);
+                text += RecordingText::row(first.addSecs(i).toString(Qt::ISODateWithMs).toLatin1(),
+                                           "live", meters);
             }
             return text;
         };
