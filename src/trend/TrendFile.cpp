@@ -168,6 +168,7 @@ TrendRecording TrendFileReader::finish()
                          [](const TrendSample &a, const TrendSample &b) {
                              return a.msecsSinceEpoch < b.msecsSinceEpoch;
                          });
+    m_result.endsWithoutLink = m_gapPending;
     m_result.longestStepMs = TrendPace::longestStepMs(m_result.samples);
     TrendPace::markLongSteps(m_result.samples, m_result.longestStepMs);
     return std::move(m_result);
@@ -348,6 +349,7 @@ TrendRecording readTrendFiles(QStringList paths, std::size_t maxSamples)
     whole.truncated = truncated;
     bool overlapping = false;
     qint64 previousLongest = 0;
+    bool previousEndedWithoutLink = false;
     for (Part &part : parts) {
         std::vector<TrendSample> &samples = part.recording.samples;
         whole.skippedRows += part.recording.skippedRows;
@@ -361,10 +363,12 @@ TrendRecording readTrendFiles(QStringList paths, std::size_t maxSamples)
                 samples.front().msecsSinceEpoch - whole.samples.back().msecsSinceEpoch;
             if (step < 0)
                 overlapping = true;
-            else if (step > std::max(previousLongest, part.recording.longestStepMs))
+            else if (step > std::max(previousLongest, part.recording.longestStepMs) ||
+                     previousEndedWithoutLink)
                 samples.front().gapBefore = true;
         }
         previousLongest = part.recording.longestStepMs;
+        previousEndedWithoutLink = part.recording.endsWithoutLink;
         whole.samples.insert(whole.samples.end(), samples.begin(), samples.end());
         samples = {};
     }

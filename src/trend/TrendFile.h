@@ -30,6 +30,9 @@ struct TrendRecording
     QString damage;
     // A step between two samples longer than this breaks the line (see TrendPace.h).
     qint64 longestStepMs = 0;
+    // The last rows' link was not live: what follows (the next day's file) begins after a
+    // gap.
+    bool endsWithoutLink = false;
     // Of several files: each one not shown, or shown only in part, by name with why.
     QStringList fileProblems;
 };

@@ -535,6 +535,19 @@ private Q_SLOTS:
         QTest::newRow("a short stop") << 9 << false;
         QTest::newRow("hours later") << 3 * 3600 << true;
     }
+
+    void aLinkLostAtTheEndOfOneFileBreaksTheLineIntoTheNext()
+    {
+        const QDateTime evening(QDate(2026, 12, 7), QTime(23, 59, 57));
+        const QString first =
+            write(u"c.csv"_s, recordingFrom(evening, 2) +
+                                  row(evening.addSecs(2).toString(Qt::ISODateWithMs).toLatin1(),
+                                      "no-reply", meters(9)));
+        const QString next = write(u"d.csv"_s, recordingFrom(evening.addSecs(3), 3, 60));
+        const TrendRecording recording = readTrendFiles({next, first});
+        QCOMPARE(firstChannel(recording), (QList<float>{0, 1, 60, 61, 62}));
+        QCOMPARE(gapsOf(recording), QList<int>{2});
+    }
     void betweenFilesOnlyALongSilenceBreaksTheLine()
     {
         QFETCH(int, secondsBetween);
