@@ -41,6 +41,9 @@ public:
 private:
     enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted, Skipping };
 
+    void feedOne(char c);
+    // How many bytes from `at` on are plain text of the field being read.
+    qsizetype ordinaryRun(const char *at, const char *end) const;
     void endField();
     void endRecord();
     void take(char c);
@@ -48,7 +51,10 @@ private:
     Sink m_sink;
     qsizetype m_maxRecordBytes;
     State m_state = State::FieldStart;
+    // The fields' buffers are kept from one record to the next, so a file of rows alike
+    // allocates nothing per field: only the first m_fieldCount are this record's.
     CsvRecord m_record;
+    qsizetype m_fieldCount = 0;
     QByteArray m_field;
     qsizetype m_recordBytes = 0;
     bool m_afterCr = false;

@@ -1,9 +1,11 @@
 #include "TrendChartView.h"
 
+#include "RecordCsv.h"
 #include "TrendLineItem.h"
+#include "TrendTicks.h"
 
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLineSeries>
 #include <QMouseEvent>
@@ -13,17 +15,11 @@
 
 namespace {
 
-constexpr int valueTicks = 5;
-// A time label says the seconds (the ticks fall where they fall, not on round minutes), so
-// it is wide: three fit below a chart a third of the window wide without being cut short.
-constexpr int timeTicks = 3;
+// At most this many round numbers up the value axis: about one every 30 pixels of a chart
+// in a window of the default size.
+constexpr int mostValueTicks = 6;
 // Above every series and axis of the chart.
 constexpr qreal lineZValue = 1000;
-
-QString timeFormat(qint64 span)
-{
-    return span >= 60LL * 60 * 1000 ? QStringLiteral("HH:mm") : QStringLiteral("HH:mm:ss");
-}
 
 } // namespace
 
@@ -31,7 +27,7 @@ TrendChartView::TrendChartView(QWidget *parent)
     // Given at construction: a chart set later would leave the view's first one behind.
     : QChartView(new QChart, parent)
     , m_chart(chart())
-    , m_timeAxis(new QDateTimeAxis(m_chart))
+    , m_timeAxis(new QCategoryAxis(m_chart))
     , m_valueAxis(new QValueAxis(m_chart))
     , m_line(new TrendLineItem(m_chart))
 {
@@ -45,15 +41,13 @@ TrendChartView::TrendChartView(QWidget *parent)
     // is a path filled again at every repaint.
     setBackgroundBrush(m_chart->backgroundBrush());
     m_chart->setBackgroundVisible(false);
-    m_timeAxis->setTickCount(timeTicks);
-    m_valueAxis->setTickCount(valueTicks);
-    m_valueAxis->setLabelFormat(QStringLiteral("%.4g"));
+    // Ticks at round numbers and round times. A date-time axis only divides its range
+    // evenly from its ends; a category axis holds ticks where they are put, each labelled
+    // on its value, over the same milliseconds since the epoch.
+    m_timeAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_valueAxis->setTickType(QValueAxis::TicksDynamic);
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
-    // The line item draws the grid, in the colour the chart's theme gave it. Lines of zero width
-    // are drawn one pixel wide, as those of width one, but the scene finds their extent without
-    // stroking each as a path at every repaint.
-    m_line->setGrid(timeTicks, valueTicks, m_valueAxis->gridLineColor());
     for (QAbstractAxis *axis :
          {static_cast<QAbstractAxis *>(m_timeAxis), static_cast<QAbstractAxis *>(m_valueAxis)}) {
         axis->setGridLineVisible(false);
@@ -80,7 +74,7 @@ TrendChartView::TrendChartView(QWidget *parent)
     m_line->setZValue(lineZValue);
     connect(m_chart, &QChart::plotAreaChanged, this, &TrendChartView::placeLine);
     // Only the chart's own zoom moves the time axis without the window asking.
-    connect(m_timeAxis, &QDateTimeAxis::rangeChanged, this, &TrendChartView::userRangeChanged);
+    connect(m_timeAxis, &QValueAxis::rangeChanged, this, &TrendChartView::userRangeChanged);
     setTimeRange(0, 1);
 }
 
@@ -91,13 +85,20 @@ void TrendChartView::attach(QAbstractSeries *series)
     series->attachAxis(m_valueAxis);
 }
 
+void TrendChartView::setMeterNumber(int number)
+{
+    m_meterNumber = number;
+    m_chart->setTitle(RecordCsv::columnName(u"Meter", m_meterNumber, m_scale.caption));
+}
+
 void TrendChartView::setScale(const TrendScale &scale)
 {
     m_scale = scale;
-    m_chart->setTitle(scale.caption);
+    // One text with the recording's column, so the chart and the file name a meter alike.
+    m_chart->setTitle(RecordCsv::columnName(u"Meter", m_meterNumber, scale.caption));
     m_low = scale.minimum;
     m_high = scale.maximum;
-    m_valueAxis->setRange(m_low, m_high);
+    setValueRange(m_low, m_high);
     m_line->setBands(scale.bands);
     placeLine();
 }
@@ -108,8 +109,73 @@ void TrendChartView::includeValues(double low, double high)
         return;
     m_low = std::min(m_scale.minimum, low);
     m_high = std::max(m_scale.maximum, high);
-    m_valueAxis->setRange(m_low, m_high);
+    setValueRange(m_low, m_high);
     placeLine();
+}
+
+void TrendChartView::setValueRange(double low, double high)
+{
+    m_valueAxis->setRange(low, high);
+    const double step = TrendTicks::valueStep(low, high, mostValueTicks);
+    m_valueTicks = TrendTicks::valueTicks(low, high, step);
+    m_valueAxis->setTickAnchor(m_valueTicks.value(0, low));
+    m_valueAxis->setTickInterval(step);
+    m_valueAxis->setLabelFormat(TrendTicks::valueLabelFormat(low, high, step));
+    updateGrid();
+}
+
+void TrendChartView::placeTimeTicks()
+{
+    const int width = plotColumns();
+    if (m_ticksFrom == m_from && m_ticksTo == m_to && m_ticksWidth == width)
+        return;
+    m_ticksFrom = m_from;
+    m_ticksTo = m_to;
+    m_ticksWidth = width;
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QLocale locale;
+    const QFontMetrics metrics(m_timeAxis->labelsFont());
+    const int gap = 3 * metrics.horizontalAdvance(u'0');
+    // As many ticks as their labels leave room for: from one more than the shortest labels
+    // would leave room for, fewer until the labels the step gives fit (seconds and dates
+    // make them wider). A step allows a tick at each end of the range, which a range
+    // seldom has, so it often gives fewer ticks than it allows: each count is tried in turn.
+    const int most = 2 + width / (metrics.horizontalAdvance(QStringLiteral("00:00")) + gap);
+    QStringList labels;
+    for (int ticks = most; ticks >= 2; --ticks) {
+        const qint64 step = TrendTicks::timeStep(m_to - m_from, ticks);
+        m_timeTicks = TrendTicks::timeTicks(m_from, m_to, step, zone);
+        labels = TrendTicks::timeLabels(m_timeTicks, m_from, m_to, step, zone, locale);
+        int widest = 0;
+        for (const QString &label : labels)
+            widest = std::max(widest, metrics.horizontalAdvance(label));
+        // A label is centred on its tick, and right of the plot there is no room for half
+        // of one: a tick that close to the end is left out.
+        while (!m_timeTicks.isEmpty() &&
+               double(m_to - m_timeTicks.last()) / double(m_to - m_from) * width < widest / 2.0) {
+            m_timeTicks.removeLast();
+            labels.removeLast();
+        }
+        if (labels.size() * (widest + gap) <= width)
+            break;
+    }
+    for (const QString &label : m_timeAxis->categoriesLabels())
+        m_timeAxis->remove(label);
+    m_timeAxis->setStartValue(qreal(m_from));
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        m_timeAxis->append(labels[i], qreal(m_timeTicks[i]));
+    updateGrid();
+}
+
+void TrendChartView::updateGrid()
+{
+    // The line item draws the grid, in the colour the chart's theme gave it. Lines of zero
+    // width are drawn one pixel wide, as those of width one, but the scene finds their
+    // extent without stroking each as a path at every repaint.
+    QList<double> times;
+    for (const qint64 tick : m_timeTicks)
+        times << double(tick);
+    m_line->setGrid(times, m_valueTicks, m_valueAxis->gridLineColor());
 }
 
 void TrendChartView::setTimeRange(qint64 from, qint64 to)
@@ -120,19 +186,18 @@ void TrendChartView::setTimeRange(qint64 from, qint64 to)
     m_to = to;
     if (changed) {
         m_settingRange = true;
-        m_timeAxis->setFormat(timeFormat(to - from));
-        m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(from),
-                             QDateTime::fromMSecsSinceEpoch(to));
+        m_timeAxis->setRange(qreal(from), qreal(to));
         m_settingRange = false;
     }
     // The chart's zoom may have moved the value axis a little; the scale is what it shows.
     if (m_valueAxis->min() != m_low || m_valueAxis->max() != m_high)
-        m_valueAxis->setRange(m_low, m_high);
+        setValueRange(m_low, m_high);
     placeLine();
 }
 
 void TrendChartView::placeLine()
 {
+    placeTimeTicks();
     m_line->setFrame(m_chart->plotArea(), m_from, m_to, m_low, m_high);
 }
 
@@ -181,8 +246,8 @@ void TrendChartView::userRangeChanged()
 {
     if (m_settingRange)
         return;
-    const qint64 from = m_timeAxis->min().toMSecsSinceEpoch();
-    const qint64 to = m_timeAxis->max().toMSecsSinceEpoch();
+    const qint64 from = std::llround(m_timeAxis->min());
+    const qint64 to = std::llround(m_timeAxis->max());
     // The chart zoomed itself; the window sets the range it takes on every chart.
     if (to > from)
         Q_EMIT zoomRequested(from, to);

@@ -5,7 +5,7 @@
 
 #include <QChartView>
 
-class QDateTimeAxis;
+class QCategoryAxis;
 class QValueAxis;
 class TrendLineItem;
 
@@ -21,6 +21,9 @@ class TrendChartView : public QChartView
 public:
     explicit TrendChartView(QWidget *parent = nullptr);
 
+    // The meter the chart shows, from 1: its title says "Meter 1: Volts DC" as the
+    // recording's column does.
+    void setMeterNumber(int number);
     void setScale(const TrendScale &scale);
     const TrendScale &scale() const { return m_scale; }
     // Widens the value axis beyond the scale so that values from `low` to `high` show.
@@ -43,7 +46,10 @@ public:
     int plotColumns() const;
 
     QValueAxis *valueAxis() const { return m_valueAxis; }
-    QDateTimeAxis *timeAxis() const { return m_timeAxis; }
+    // Milliseconds since the epoch, labelled at round times.
+    QCategoryAxis *timeAxis() const { return m_timeAxis; }
+    // The times the time axis labels now.
+    const QList<qint64> &timeTicks() const { return m_timeTicks; }
 
 Q_SIGNALS:
     void zoomRequested(qint64 from, qint64 to);
@@ -56,9 +62,12 @@ private:
     void attach(QAbstractSeries *series);
     void placeLine();
     void userRangeChanged();
+    void setValueRange(double low, double high);
+    void placeTimeTicks();
+    void updateGrid();
 
     QChart *m_chart;
-    QDateTimeAxis *m_timeAxis;
+    QCategoryAxis *m_timeAxis;
     QValueAxis *m_valueAxis;
     TrendLineItem *m_line;
     TrendScale m_scale;
@@ -71,4 +80,11 @@ private:
     double m_low = 0.0;
     double m_high = 1.0;
     bool m_settingRange = false;
+    int m_meterNumber = 1;
+    QList<qint64> m_timeTicks;
+    QList<double> m_valueTicks;
+    // What the time axis's labels were placed for: its range and width.
+    qint64 m_ticksFrom = 0;
+    qint64 m_ticksTo = 0;
+    int m_ticksWidth = -1;
 };

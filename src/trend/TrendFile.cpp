@@ -1,14 +1,22 @@
 #include "TrendFile.h"
 
 #include "RecordColumns.h"
+#include "TrendPace.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <optional>
+#include <zlib.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -160,6 +168,9 @@ TrendRecording TrendFileReader::finish()
                          [](const TrendSample &a, const TrendSample &b) {
                              return a.msecsSinceEpoch < b.msecsSinceEpoch;
                          });
+    m_result.endsWithoutLink = m_gapPending;
+    m_result.longestStepMs = TrendPace::longestStepMs(m_result.samples);
+    TrendPace::markLongSteps(m_result.samples, m_result.longestStepMs);
     return std::move(m_result);
 }
 
@@ -170,26 +181,206 @@ TrendRecording readTrendText(QByteArrayView text)
     return reader.finish();
 }
 
-TrendRecording readTrendFile(const QString &path)
+namespace {
+
+// zlib reads through its own buffer of this size (8 KB by default): large enough that a
+// read of the file costs few system calls, small beside the samples.
+constexpr unsigned gzBufferBytes = 256 * 1024;
+// What one read asks for. A read that meets damaged compressed data reports the damage
+// and not what it unpacked before it, so the rows of that piece are lost: a small piece
+// keeps them to a few hundred, at no cost worth measuring.
+constexpr int chunkBytes = 64 * 1024;
+
+// zlib's text for a stream opened from a descriptor begins "<fd:N>: ", which tells the
+// user nothing.
+QString zlibText(const char *text)
 {
+    QString message = QString::fromLocal8Bit(text ? text : "");
+    if (message.startsWith(QLatin1String("<fd:"))) {
+        const qsizetype colon = message.indexOf(QLatin1String(": "));
+        if (colon >= 0)
+            message.remove(0, colon + 2);
+    }
+    return message;
+}
+
+// Why reading stopped before the end, for the user; empty when it reached the end.
+QString readProblem(gzFile gz, int got)
+{
+    int code = Z_OK;
+    const QString text = zlibText(gzerror(gz, &code));
+    switch (code) {
+    case Z_OK:
+        return got < 0 ? tr("It cannot be read.") : QString();
+    case Z_BUF_ERROR:
+        // What a file cut short while it was copied, or a disk that filled up, leaves.
+        return tr("It ends early: the compressed data is cut short (%1).").arg(text);
+    case Z_DATA_ERROR:
+        return tr("Its compressed data is damaged (%1).").arg(text);
+    case Z_ERRNO:
+        return tr("It cannot be read: %1").arg(qt_error_string(errno));
+    default:
+        return tr("It cannot be read: %1").arg(text);
+    }
+}
+
+int duplicateHandle(int handle)
+{
+#ifdef Q_OS_WIN
+    return _dup(handle);
+#else
+    return ::dup(handle);
+#endif
+}
+
+void closeHandle(int handle)
+{
+#ifdef Q_OS_WIN
+    _close(handle);
+#else
+    ::close(handle);
+#endif
+}
+
+} // namespace
+
+TrendRecording readTrendFile(const QString &path, std::size_t maxSamples)
+{
+    // Qt opens the file, so any name opens on any system and a failure has Qt's words;
+    // zlib reads it through a descriptor of its own (gzclose closes it). zlib reads a file
+    // that is not compressed as it stands, so one path reads ".csv" and ".csv.gz" alike.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         TrendRecording failed;
         failed.error = tr("It cannot be opened: %1").arg(file.errorString());
         return failed;
     }
-    TrendFileReader reader;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    while (!reader.done()) {
-        const qint64 got = file.read(chunk.data(), chunk.size());
-        if (got < 0) {
-            TrendRecording failed;
-            failed.error = tr("It cannot be read: %1").arg(file.errorString());
-            return failed;
-        }
-        if (got == 0)
-            break;
-        reader.feed(QByteArrayView(chunk.constData(), got));
+    const int handle = duplicateHandle(file.handle());
+    gzFile gz = handle < 0 ? nullptr : gzdopen(handle, "rb");
+    if (!gz) {
+        if (handle >= 0)
+            closeHandle(handle);
+        TrendRecording failed;
+        failed.error = tr("It cannot be read: %1").arg(qt_error_string(errno));
+        return failed;
     }
-    return reader.finish();
+    file.close();
+    gzbuffer(gz, gzBufferBytes);
+    TrendFileReader reader(maxSamples);
+    QByteArray chunk(chunkBytes, Qt::Uninitialized);
+    QString problem;
+    while (!reader.done()) {
+        const int got = gzread(gz, chunk.data(), unsigned(chunk.size()));
+        if (got > 0) {
+            reader.feed(QByteArrayView(chunk.constData(), got));
+            continue;
+        }
+        problem = readProblem(gz, got);
+        break;
+    }
+    gzclose(gz);
+    TrendRecording recording = reader.finish();
+    // Nothing of a recording came before the damage: the damage is the reason.
+    if (!problem.isEmpty() && !recording.error.isEmpty())
+        recording.error = problem;
+    else
+        recording.damage = problem;
+    return recording;
+}
+
+TrendRecording readTrendFiles(QStringList paths, std::size_t maxSamples)
+{
+    if (paths.size() == 1)
+        return readTrendFile(paths.first(), maxSamples);
+    // The recorder names its files by day: in name order the limit keeps the earliest days.
+    std::sort(paths.begin(), paths.end(), [](const QString &a, const QString &b) {
+        return QFileInfo(a).fileName() < QFileInfo(b).fileName();
+    });
+    struct Part
+    {
+        TrendRecording recording;
+        QString name;
+        qint64 order = 0; // its first sample's time
+    };
+    std::vector<Part> parts;
+    QStringList problems;
+    std::size_t kept = 0;
+    bool truncated = false;
+    for (const QString &path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        if (kept >= maxSamples) {
+            truncated = true;
+            problems << tr("%1: not read, there are more samples than are kept.").arg(name);
+            continue;
+        }
+        TrendRecording recording = readTrendFile(path, maxSamples - kept);
+        if (!recording.error.isEmpty()) {
+            problems << tr("%1: %2").arg(name, recording.error);
+            continue;
+        }
+        if (!recording.damage.isEmpty())
+            problems << tr("%1: %2 The rows before that are shown.").arg(name, recording.damage);
+        kept += recording.samples.size();
+        truncated = truncated || recording.truncated;
+        // An empty file keeps its place by name: it sorts with the file before it.
+        const qint64 order = !recording.samples.empty() ? recording.samples.front().msecsSinceEpoch
+                             : parts.empty()            ? std::numeric_limits<qint64>::min()
+                                                        : parts.back().order;
+        parts.push_back({std::move(recording), name, order});
+    }
+    TrendRecording whole;
+    whole.fileProblems = problems;
+    if (parts.empty()) {
+        whole.error = tr("None of the files is a recording that can be shown.");
+        return whole;
+    }
+    // Files chosen in any order show in time order.
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const Part &a, const Part &b) { return a.order < b.order; });
+    const Part *latest = &parts.back();
+    for (const Part &part : parts)
+        if (!part.recording.samples.empty() &&
+            (latest->recording.samples.empty() ||
+             part.recording.samples.back().msecsSinceEpoch >=
+                 latest->recording.samples.back().msecsSinceEpoch))
+            latest = &part;
+    whole.captions = latest->recording.captions;
+    whole.samples.reserve(kept);
+    whole.truncated = truncated;
+    bool overlapping = false;
+    qint64 previousLongest = 0;
+    bool previousEndedWithoutLink = false;
+    for (Part &part : parts) {
+        std::vector<TrendSample> &samples = part.recording.samples;
+        whole.skippedRows += part.recording.skippedRows;
+        whole.longestStepMs = std::max(whole.longestStepMs, part.recording.longestStepMs);
+        if (samples.empty())
+            continue;
+        if (!whole.samples.empty()) {
+            // Between two files the longer pace of the two decides: a file at one row a
+            // minute after one at every frame breaks only after minutes of silence.
+            const qint64 step =
+                samples.front().msecsSinceEpoch - whole.samples.back().msecsSinceEpoch;
+            if (step < 0)
+                overlapping = true;
+            else if (step > std::max(previousLongest, part.recording.longestStepMs) ||
+                     previousEndedWithoutLink)
+                samples.front().gapBefore = true;
+        }
+        previousLongest = part.recording.longestStepMs;
+        previousEndedWithoutLink = part.recording.endsWithoutLink;
+        whole.samples.insert(whole.samples.end(), samples.begin(), samples.end());
+        samples = {};
+    }
+    // Files that overlap in time (a day recorded twice, files edited by hand): one line in
+    // time order, its breaks found again over all of it.
+    if (overlapping) {
+        std::stable_sort(whole.samples.begin(), whole.samples.end(),
+                         [](const TrendSample &a, const TrendSample &b) {
+                             return a.msecsSinceEpoch < b.msecsSinceEpoch;
+                         });
+        whole.longestStepMs = TrendPace::longestStepMs(whole.samples);
+        TrendPace::markLongSteps(whole.samples, whole.longestStepMs);
+    }
+    return whole;
 }

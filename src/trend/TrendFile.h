@@ -4,6 +4,7 @@
 #include "TrendSample.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -12,7 +13,7 @@
 struct TrendRecording
 {
     // Empty when the text was read as a recording; otherwise why it was not one, for the
-    // user. Nothing else is filled in then.
+    // user. Nothing else is filled in then, but the files' reasons when several were read.
     QString error;
     std::array<QString, TrendSample::channelCount> captions;
     // In time order. A row whose link was not live holds no sample; the next one begins
@@ -24,6 +25,16 @@ struct TrendRecording
     qint64 skippedRows = 0;
     // The file held more rows than are kept; the later ones were not read.
     bool truncated = false;
+    // Why the file could not be read to its end (compressed data cut short or damaged, a
+    // read that failed): the rows before it are kept. Empty when it was read whole.
+    QString damage;
+    // A step between two samples longer than this breaks the line (see TrendPace.h).
+    qint64 longestStepMs = 0;
+    // The last rows' link was not live: what follows (the next day's file) begins after a
+    // gap.
+    bool endsWithoutLink = false;
+    // Of several files: each one not shown, or shown only in part, by name with why.
+    QStringList fileProblems;
 };
 
 // Reads a recording as the panel writes it, fed in pieces so a large file is never held
@@ -58,8 +69,18 @@ private:
     bool m_outOfOrder = false;
 };
 
-// Reads the recording in the file at `path`. A file that cannot be opened or read, or that
-// is not a recording, gives the reason in the result's error.
-TrendRecording readTrendFile(const QString &path);
+// Reads the recording in the file at `path`, plain or gzip-compressed (a finished day's
+// file is). A file that cannot be opened or read, or that is not a recording, gives the
+// reason in the result's error; one damaged or cut short after its header gives the rows
+// before the damage and the reason in `damage`. At most `maxSamples` samples are kept.
+TrendRecording readTrendFile(const QString &path,
+                             std::size_t maxSamples = TrendFileReader::defaultMaxSamples);
+// Reads several files (a week of day files, say) as one recording in time order, keeping
+// at most `maxSamples` samples of all of them: the earliest files' (by name, as the
+// recorder names them by day) when there are more. The captions are the latest file's. A
+// file that cannot be shown is named with its reason in `fileProblems` while the others
+// show; only when none can be shown is `error` set.
+TrendRecording readTrendFiles(QStringList paths,
+                              std::size_t maxSamples = TrendFileReader::defaultMaxSamples);
 // Reads a recording held in memory.
 TrendRecording readTrendText(QByteArrayView text);

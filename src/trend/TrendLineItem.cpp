@@ -48,10 +48,13 @@ QColor TrendLineItem::bandFill(const QColor &color)
     return fill;
 }
 
-void TrendLineItem::setGrid(int timeLines, int valueLines, const QColor &color)
+void TrendLineItem::setGrid(const QList<double> &times, const QList<double> &values,
+                            const QColor &color)
 {
-    m_timeLines = timeLines;
-    m_valueLines = valueLines;
+    if (times == m_gridTimes && values == m_gridValues && color == m_gridColor)
+        return;
+    m_gridTimes = times;
+    m_gridValues = values;
     m_gridColor = color;
     update();
 }
@@ -59,13 +62,13 @@ void TrendLineItem::setGrid(int timeLines, int valueLines, const QColor &color)
 void TrendLineItem::paintGrid(QPainter *painter, const QRectF &exposed) const
 {
     painter->setPen(QPen(m_gridColor, 0));
-    for (int i = 0; i < m_timeLines; ++i) {
-        const double x = m_plotArea.left() + m_plotArea.width() * i / std::max(1, m_timeLines - 1);
+    for (const double time : m_gridTimes) {
+        const double x = placeX(time);
         if (x >= exposed.left() - 1 && x <= exposed.right() + 1)
             painter->drawLine(QPointF(x, exposed.top()), QPointF(x, exposed.bottom()));
     }
-    for (int i = 0; i < m_valueLines; ++i) {
-        const double y = m_plotArea.top() + m_plotArea.height() * i / std::max(1, m_valueLines - 1);
+    for (const double value : m_gridValues) {
+        const double y = placeY(value);
         if (y >= exposed.top() - 1 && y <= exposed.bottom() + 1)
             painter->drawLine(QPointF(exposed.left(), y), QPointF(exposed.right(), y));
     }

@@ -27,8 +27,9 @@ public:
     void setPen(const QPen &pen);
     const QPen &pen() const { return m_pen; }
     void setBands(const QList<TrendScale::Band> &bands);
-    // Grid lines evenly across the area, where the axes put their ticks.
-    void setGrid(int timeLines, int valueLines, const QColor &color);
+    // Grid lines where the axes put their ticks: at these times (ms since the epoch) and
+    // values.
+    void setGrid(const QList<double> &times, const QList<double> &values, const QColor &color);
     // What a band is shaded with: its colour, light enough for the line to stand out.
     static QColor bandFill(const QColor &color);
 
@@ -50,7 +51,7 @@ private:
     double m_high = 1.0;
     QPen m_pen;
     QList<TrendScale::Band> m_bands;
-    int m_timeLines = 0;
-    int m_valueLines = 0;
+    QList<double> m_gridTimes;
+    QList<double> m_gridValues;
     QColor m_gridColor;
 };

@@ -121,6 +121,7 @@ void TrendWindow::buildControls()
     for (int m = 0; m < channelCount; ++m) {
         auto *view = new TrendChartView(m_chartsArea);
         view->setObjectName(QStringLiteral("chart_%1").arg(m));
+        view->setMeterNumber(m + 1);
         grid->addWidget(view, m / 3, m % 3);
         connect(view, &TrendChartView::zoomRequested, this, &TrendWindow::zoomTo);
         connect(view, &TrendChartView::zoomOutRequested, this, &TrendWindow::zoomOut);
@@ -255,7 +256,7 @@ void TrendWindow::updateControls()
     m_liveButton->setEnabled(!live);
     m_openButton->setEnabled(!m_reading);
     if (m_reading)
-        m_sourceLabel->setText(tr("Reading %1...").arg(QFileInfo(m_readingPath).fileName()));
+        m_sourceLabel->setText(tr("Reading %1...").arg(readingName()));
     else if (!live)
         m_sourceLabel->setText(recordingSummary());
     else
@@ -271,7 +272,23 @@ QString TrendWindow::recordingSummary() const
         summary += tr(", %1 rows that could not be read").arg(m_recording->skippedRows);
     if (m_recording->truncated)
         summary += tr(", the rest of the file not read (too long)");
+    if (!m_recording->damage.isEmpty())
+        summary += tr(", the rest of the file damaged");
+    if (!m_recording->fileProblems.isEmpty())
+        summary +=
+            tr(", %n file(s) not shown in full", nullptr, int(m_recording->fileProblems.size()));
     return summary;
+}
+
+QString TrendWindow::readingName() const
+{
+    if (m_readingPaths.size() == 1)
+        return QFileInfo(m_readingPaths.first()).fileName();
+    QStringList names;
+    for (const QString &path : m_readingPaths)
+        names << QFileInfo(path).fileName();
+    names.sort();
+    return tr("%1 ... %2 (%3 files)").arg(names.first(), names.last()).arg(names.size());
 }
 
 void TrendWindow::zoomTo(qint64 from, qint64 to)
@@ -318,24 +335,30 @@ void TrendWindow::zoomOut()
 
 void TrendWindow::askForRecording()
 {
-    const QString path = QFileDialog::getOpenFileName(
+    // Several at once: a week is seven day files.
+    const QStringList paths = QFileDialog::getOpenFileNames(
         this, tr("Open Recording"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-        tr("Recordings (*.csv);;All files (*)"));
-    if (!path.isEmpty())
-        openRecording(path);
+        tr("Recordings (*.csv *.csv.gz);;All files (*)"));
+    if (!paths.isEmpty())
+        openRecordings(paths);
 }
 
 void TrendWindow::openRecording(const QString &path)
 {
-    if (m_reading)
+    openRecordings({path});
+}
+
+void TrendWindow::openRecordings(const QStringList &paths)
+{
+    if (m_reading || paths.isEmpty())
         return;
-    m_readingPath = path;
+    m_readingPaths = paths;
     m_reading = new QFutureWatcher<TrendRecording>(this);
     connect(m_reading, &QFutureWatcher<TrendRecording>::finished, this,
             &TrendWindow::recordingRead);
-    // A large file takes a while to read; the window and the poll go on meanwhile.
-    m_reading->setFuture(QtConcurrent::run(readTrendFile, path));
+    // Large files take a while to read; the window and the poll go on meanwhile.
+    m_reading->setFuture(QtConcurrent::run([paths] { return readTrendFiles(paths); }));
     updateControls();
 }
 
@@ -344,13 +367,20 @@ void TrendWindow::recordingRead()
     TrendRecording recording = m_reading->result();
     m_reading->deleteLater();
     m_reading = nullptr;
-    const QString name = QFileInfo(m_readingPath).fileName();
+    const QString name = readingName();
     if (!recording.error.isEmpty()) {
         updateControls();
-        showProblem(tr("%1 cannot be shown as a recording.").arg(name), recording.error);
+        const QString reasons = recording.fileProblems.isEmpty()
+                                    ? recording.error
+                                    : recording.fileProblems.join(QLatin1Char('\n'));
+        showProblem(tr("%1 cannot be shown as a recording.").arg(name), reasons);
         Q_EMIT recordingFailed(recording.error);
         return;
     }
+    // Shown, but not all of it: the user hears which file and why.
+    QStringList problems = recording.fileProblems;
+    if (!recording.damage.isEmpty())
+        problems << tr("%1: %2 The rows before that are shown.").arg(name, recording.damage);
     m_recording = std::make_unique<TrendRecording>(std::move(recording));
     m_recordingName = name;
     for (int m = 0; m < channelCount; ++m)
@@ -365,6 +395,8 @@ void TrendWindow::recordingRead()
     updateControls();
     applyScales(true);
     draw();
+    if (!problems.isEmpty())
+        showProblem(tr("%1 is not shown in full.").arg(name), problems.join(QLatin1Char('\n')));
     Q_EMIT recordingShown();
 }
 

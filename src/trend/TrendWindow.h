@@ -66,6 +66,9 @@ public:
     // Reads the recording at `path` in the background and shows it in place of the live
     // history once read: recordingShown() or, with the reason, recordingFailed().
     void openRecording(const QString &path);
+    // Reads several files (a week of day files, say) and shows them as one recording in
+    // time order. Files that cannot be shown are named in a message while the others show.
+    void openRecordings(const QStringList &paths);
     bool isShowingRecording() const { return m_recording != nullptr; }
     // Back to the live history, following its newest samples.
     void showLive();
@@ -98,6 +101,8 @@ private:
     // even onto charts that show them already.
     void applyScales(bool always);
     QString recordingSummary() const;
+    // "day.csv", or "first.csv ... last.csv (7 files)".
+    QString readingName() const;
     void updateControls();
     void updateTimer();
     void showProblem(const QString &text, const QString &informative);
@@ -117,7 +122,7 @@ private:
     QString m_recordingName;
     std::array<std::pair<double, double>, 6> m_recordingExtent{};
     QFutureWatcher<TrendRecording> *m_reading = nullptr;
-    QString m_readingPath;
+    QStringList m_readingPaths;
 
     QTimer *m_timer;
     QComboBox *m_spanBox = nullptr;

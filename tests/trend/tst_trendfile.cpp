@@ -8,9 +8,12 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cmath>
 #include <random>
+#include <zlib.h>
 
 using namespace Qt::StringLiterals;
 using namespace RecordingText;
@@ -81,6 +84,50 @@ QByteArray randomBytes(int count)
         bytes.append(char(random() & 0xFF));
     return bytes;
 }
+
+// A recording of `rows` live rows a second apart from `first`, channel 0 counting up from
+// `value`.
+QByteArray recordingFrom(const QDateTime &first, int rows, double value = 0,
+                         const QStringList &captions = standardCaptions())
+{
+    QByteArray text = header(captions);
+    for (int i = 0; i < rows; ++i)
+        text +=
+            row(first.addSecs(i).toString(Qt::ISODateWithMs).toLatin1(), "live", meters(value + i));
+    return text;
+}
+
+QByteArray gzipped(const QByteArray &text, int level)
+{
+    // zlib's own gzip writer, as the recorder compresses a finished day.
+    QTemporaryDir folder;
+    const QByteArray path = folder.filePath(QStringLiteral("x.gz")).toLocal8Bit();
+    gzFile gz = gzopen(path.constData(), QByteArray("wb" + QByteArray::number(level)).constData());
+    if (!gz || gzwrite(gz, text.constData(), unsigned(text.size())) != int(text.size()) ||
+        gzclose(gz) != Z_OK)
+        return {};
+    QFile file(QString::fromLocal8Bit(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<float> firstChannel(const TrendRecording &recording)
+{
+    QList<float> values;
+    for (const TrendSample &sample : recording.samples)
+        values << sample.values[0];
+    return values;
+}
+
+QList<int> gapsOf(const TrendRecording &recording)
+{
+    QList<int> gaps;
+    for (std::size_t i = 0; i < recording.samples.size(); ++i)
+        if (recording.samples[i].gapBefore)
+            gaps << int(i);
+    return gaps;
+}
+
+const QDateTime monday(QDate(2026, 12, 7), QTime(8, 0));
 
 } // namespace
 
@@ -339,6 +386,206 @@ private Q_SLOTS:
         QCOMPARE(recording.samples.size(), std::size_t(rows));
         QCOMPARE(recording.samples.back().values[0], float((rows - 1) % 500));
         QCOMPARE(recording.samples.back().msecsSinceEpoch, qint64(rows - 1) * 180);
+    }
+
+    void readsCompressedFiles_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("fastest") << 1 << 50;
+        QTest::newRow("best") << 9 << 50;
+        // Over a megabyte unpacked: rows straddle zlib's buffer and the reading pieces.
+        QTest::newRow("large") << 6 << 3000;
+    }
+    void readsCompressedFiles()
+    {
+        QFETCH(int, level);
+        QFETCH(int, rows);
+        const QByteArray text = recordingFrom(monday, rows);
+        const QByteArray packed = gzipped(text, level);
+        QVERIFY(!packed.isEmpty() && packed.size() < text.size());
+        const TrendRecording recording = readTrendFile(write(u"day.csv.gz"_s, packed));
+        QCOMPARE(recording.error, QString());
+        QCOMPARE(recording.damage, QString());
+        QCOMPARE(recording.skippedRows, qint64(0));
+        QCOMPARE(firstChannel(recording), firstChannel(readTrendText(text)));
+        QCOMPARE(recording.samples.size(), std::size_t(rows));
+    }
+
+    void readsWhatTheGzipCommandMade()
+    {
+        const QString gzip = QStandardPaths::findExecutable(u"gzip"_s);
+        if (gzip.isEmpty())
+            QSKIP("no gzip command here");
+        const QByteArray text = recordingFrom(monday, 200);
+        const QString plain = write(u"by-gzip.csv"_s, text);
+        QVERIFY(!plain.isEmpty());
+        QProcess process;
+        process.start(gzip, {u"-f"_s, u"-9"_s, plain});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        const TrendRecording recording = readTrendFile(plain + u".gz"_s);
+        QCOMPARE(recording.error, QString());
+        QCOMPARE(recording.damage, QString());
+        QCOMPARE(firstChannel(recording), firstChannel(readTrendText(text)));
+    }
+
+    void aDamagedCompressedFileGivesTheRowsBeforeAndWhy_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason"); // a word of the reason given
+        // At least this many of the 2000 rows are read. Damage found in the compressed
+        // data costs the rows of the piece being read (64 KB, about 150 rows); a file cut
+        // short costs none.
+        QTest::addColumn<int>("leastRows");
+        // Rows skipped as broken: the row cut short, or whatever garbage unpacks into
+        // before zlib finds it out (-1: any number).
+        QTest::addColumn<int>("mostSkipped");
+        const QByteArray packed = gzipped(recordingFrom(monday, 2000), 6);
+        QTest::newRow("cut in the middle")
+            << packed.left(packed.size() / 2) << u"ends early"_s << 900 << 1;
+        QTest::newRow("cut inside its trailer")
+            << packed.chopped(3) << u"ends early"_s << 2000 << 0;
+        QByteArray garbled = packed;
+        for (qsizetype i = garbled.size() / 2; i < garbled.size() / 2 + 64; ++i)
+            garbled[i] = char(0xFF);
+        QTest::newRow("garbage in the middle") << garbled << u"damaged"_s << 800 << -1;
+        QByteArray badCheck = packed;
+        badCheck[badCheck.size() - 6] = char(badCheck.at(badCheck.size() - 6) ^ 0x55);
+        QTest::newRow("its check sum wrong") << badCheck << u"damaged"_s << 1800 << 1;
+    }
+    void aDamagedCompressedFileGivesTheRowsBeforeAndWhy()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QFETCH(int, leastRows);
+        QFETCH(int, mostSkipped);
+        const TrendRecording recording = readTrendFile(write(u"damaged.csv.gz"_s, bytes));
+        QCOMPARE(recording.error, QString());
+        QVERIFY2(recording.damage.contains(reason), qPrintable(recording.damage));
+        // What was read is what was written: the first rows, in order.
+        const QList<float> values = firstChannel(recording);
+        QVERIFY2(values.size() >= leastRows && values.size() <= 2000,
+                 qPrintable(QString::number(values.size())));
+        for (qsizetype i = 0; i < values.size(); ++i)
+            QCOMPARE(values[i], float(i));
+        if (mostSkipped >= 0)
+            QVERIFY(recording.skippedRows <= mostSkipped);
+    }
+
+    void whatCannotBeShownFromAGzFileSaysWhy_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QByteArray packed = gzipped(recordingFrom(monday, 10), 6);
+        QTest::newRow("empty") << QByteArray() << u"empty"_s;
+        QTest::newRow("cut inside its header") << packed.left(6) << u"ends early"_s;
+        QTest::newRow("binary, named .gz") << randomBytes(5000) << u"heading"_s;
+        QTest::newRow("compressed, but no recording")
+            << gzipped("name,value\r\nx,1\r\n", 6) << u"heading"_s;
+    }
+    void whatCannotBeShownFromAGzFileSaysWhy()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const TrendRecording recording = readTrendFile(write(u"bad.csv.gz"_s, bytes));
+        QVERIFY2(recording.error.contains(reason), qPrintable(recording.error));
+        QVERIFY(recording.samples.empty());
+    }
+
+    void aPlainRecordingNamedGzIsReadAsItStands()
+    {
+        const QByteArray text = recordingFrom(monday, 20);
+        const TrendRecording recording = readTrendFile(write(u"plain.csv.gz"_s, text));
+        QCOMPARE(recording.error, QString());
+        QCOMPARE(recording.damage, QString());
+        QCOMPARE(recording.samples.size(), std::size_t(20));
+    }
+
+    void severalFilesShowAsOneRecordingInTimeOrder()
+    {
+        // Three days, chosen in no order, one compressed, a picture among them.
+        const QStringList sunday{u"S1"_s, u"S2"_s, u"S3"_s, u"S4"_s, u"S5"_s, u"S6"_s};
+        const QString second = write(u"tarnwick-COM1-2026-12-08.csv.gz"_s,
+                                     gzipped(recordingFrom(monday.addDays(1), 10, 100), 6));
+        const QString third = write(u"tarnwick-COM1-2026-12-09.csv"_s,
+                                    recordingFrom(monday.addDays(2), 10, 200, sunday));
+        const QString first =
+            write(u"tarnwick-COM1-2026-12-07.csv"_s, recordingFrom(monday, 10, 0));
+        const QString picture = write(u"holiday.png"_s, randomBytes(3000));
+        const TrendRecording recording = readTrendFiles({third, picture, first, second});
+        QCOMPARE(recording.error, QString());
+        QList<float> expected;
+        for (const int day : {0, 100, 200})
+            for (int i = 0; i < 10; ++i)
+                expected << float(day + i);
+        QCOMPARE(firstChannel(recording), expected);
+        // Each day begins after a night of nothing recorded.
+        QCOMPARE(gapsOf(recording), (QList<int>{10, 20}));
+        QCOMPARE(QStringList(recording.captions.begin(), recording.captions.end()), sunday);
+        QCOMPARE(recording.fileProblems.size(), 1);
+        QVERIFY(recording.fileProblems.first().startsWith(u"holiday.png: "_s));
+    }
+
+    void betweenFilesOnlyALongSilenceBreaksTheLine_data()
+    {
+        QTest::addColumn<int>("secondsBetween"); // from the first file's last row
+        QTest::addColumn<bool>("gap");
+        QTest::newRow("recording went on at midnight") << 1 << false;
+        QTest::newRow("a short stop") << 9 << false;
+        QTest::newRow("hours later") << 3 * 3600 << true;
+    }
+
+    void aLinkLostAtTheEndOfOneFileBreaksTheLineIntoTheNext()
+    {
+        const QDateTime evening(QDate(2026, 12, 7), QTime(23, 59, 57));
+        const QString first =
+            write(u"c.csv"_s, recordingFrom(evening, 2) +
+                                  row(evening.addSecs(2).toString(Qt::ISODateWithMs).toLatin1(),
+                                      "no-reply", meters(9)));
+        const QString next = write(u"d.csv"_s, recordingFrom(evening.addSecs(3), 3, 60));
+        const TrendRecording recording = readTrendFiles({next, first});
+        QCOMPARE(firstChannel(recording), (QList<float>{0, 1, 60, 61, 62}));
+        QCOMPARE(gapsOf(recording), QList<int>{2});
+    }
+    void betweenFilesOnlyALongSilenceBreaksTheLine()
+    {
+        QFETCH(int, secondsBetween);
+        QFETCH(bool, gap);
+        const QDateTime evening(QDate(2026, 12, 7), QTime(23, 59, 0));
+        const QString first = write(u"a.csv"_s, recordingFrom(evening, 60));
+        const QString next = write(
+            u"b.csv.gz"_s, gzipped(recordingFrom(evening.addSecs(59 + secondsBetween), 60, 60), 6));
+        const TrendRecording recording = readTrendFiles({first, next});
+        QCOMPARE(recording.samples.size(), std::size_t(120));
+        QCOMPARE(gapsOf(recording), gap ? QList<int>{60} : QList<int>{});
+    }
+
+    void theSampleLimitHoldsForAllFilesTogether()
+    {
+        QStringList paths;
+        for (int day = 0; day < 3; ++day)
+            paths << write(u"day-%1.csv"_s.arg(day),
+                           recordingFrom(monday.addDays(day), 10, 100 * day));
+        const TrendRecording recording = readTrendFiles(paths, 25);
+        QVERIFY(recording.truncated);
+        QCOMPARE(recording.samples.size(), std::size_t(25));
+        // The earliest days are the ones kept.
+        QCOMPARE(recording.samples.back().values[0], 204.0f);
+        QCOMPARE(readTrendFiles(paths, 20).fileProblems.size(), 1); // the third not read
+    }
+
+    void whenNoFileCanBeShownEachSaysWhy()
+    {
+        const QString empty = write(u"empty.csv"_s, {});
+        const QString other = write(u"other.csv.gz"_s, gzipped("name,value\r\n", 6));
+        const TrendRecording recording =
+            readTrendFiles({empty, other, m_folder.filePath(u"gone.csv"_s)});
+        QVERIFY(!recording.error.isEmpty());
+        QCOMPARE(recording.fileProblems.size(), 3);
+        QVERIFY(
+            recording.fileProblems.filter(u"gone.csv: "_s).first().contains(u"cannot be opened"_s));
+        QVERIFY(recording.fileProblems.filter(u"empty.csv: "_s).first().contains(u"empty"_s));
     }
 
     void samplesBeyondTheLimitAreNotKept()

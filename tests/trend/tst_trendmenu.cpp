@@ -80,15 +80,16 @@ private Q_SLOTS:
         rig.gauge(2).setCaption(u"Flow"_s);
         // Samples from before the window was asked for are there when it opens.
         const qint64 opened = rig.wallNow;
-        rig.sample(opened - 3000, {10, 20, 30, 40, 50, 60});
-        rig.sample(opened - 2000, {11, 21, 77, 41, 51, 61});
-        rig.sample(opened - 1000, {12, 22, 32, 42, 52, 62});
+        // Ten seconds apart, so each has a pixel column of its own however wide the plot.
+        rig.sample(opened - 30000, {10, 20, 30, 40, 50, 60});
+        rig.sample(opened - 20000, {11, 21, 77, 41, 51, 61});
+        rig.sample(opened - 10000, {12, 22, 32, 42, 52, 62});
 
         TrendWindow *trends = rig.chooseTrends();
         QVERIFY(trends);
         QVERIFY(QTest::qWaitForWindowExposed(trends, patience));
         trends->refresh(); // laid out now: the charts know their width
-        QCOMPARE(trends->chart(2)->chart()->title(), u"Flow"_s);
+        QCOMPARE(trends->chart(2)->chart()->title(), u"Meter 3: Flow"_s);
         QList<qreal> values;
         for (const QPointF &point : trends->chart(2)->trace().points)
             values << point.y();

@@ -7,8 +7,8 @@
 #include "TrendRig.h"
 #include "TrendWindow.h"
 
+#include <QCategoryAxis>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QValueAxis>
 #include <cmath>
+#include <zlib.h>
 
 using namespace TrendTest;
 using namespace Qt::StringLiterals;
@@ -39,11 +40,11 @@ std::array<double, 6> wave(qint64 index, qint64 peakAt)
 
 qint64 axisFrom(const TrendChartView *view)
 {
-    return view->timeAxis()->min().toMSecsSinceEpoch();
+    return std::llround(view->timeAxis()->min());
 }
 qint64 axisTo(const TrendChartView *view)
 {
-    return view->timeAxis()->max().toMSecsSinceEpoch();
+    return std::llround(view->timeAxis()->max());
 }
 
 struct WindowRig : Rig
@@ -161,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(rig.showTrends());
 
         TrendChartView *view = rig.trends->chart(1);
-        QCOMPARE(view->chart()->title(), u"Pressure"_s);
+        QCOMPARE(view->chart()->title(), u"Meter 2: Pressure"_s);
         QCOMPARE(view->valueAxis()->min(), -10.0);
         QCOMPARE(view->valueAxis()->max(), 40.0);
         const QList<TrendScale::Band> &bands = view->scale().bands;
@@ -183,8 +184,11 @@ private Q_SLOTS:
                  qPrintable(red.name()));
         QVERIFY(green.lightness() > 128);    // light enough for the line to stand out
         QCOMPARE(gauge.currentAnnular(), 3); // reading the bands left the selection alone
-        // The other charts keep their own gauges' captions.
-        QCOMPARE(rig.trends->chart(0)->chart()->title(), rig.gauge(0).caption());
+        // The other charts keep their own gauges' captions; one without is its number.
+        QCOMPARE(rig.trends->chart(0)->chart()->title(), u"Meter 1: "_s + rig.gauge(0).caption());
+        rig.gauge(2).setCaption(u"  "_s);
+        rig.trends->reloadScales();
+        QCOMPARE(rig.trends->chart(2)->chart()->title(), u"Meter 3"_s);
 
         // The setup dialog changed the gauge: the next redraw shows it.
         gauge.setCaption(u"Pressure (bar)"_s);
@@ -192,7 +196,7 @@ private Q_SLOTS:
         gauge.setCurrentAnnular(0);
         gauge.setAnnularEnd(0.0); // no longer used
         rig.trends->reloadScales();
-        QCOMPARE(view->chart()->title(), u"Pressure (bar)"_s);
+        QCOMPARE(view->chart()->title(), u"Meter 2: Pressure (bar)"_s);
         QCOMPARE(view->valueAxis()->max(), 60.0);
         QCOMPARE(view->scale().bands.size(), 1);
     }
@@ -355,7 +359,7 @@ private Q_SLOTS:
         QVERIFY(!rig.button(u"cmdPause"_s)->isEnabled());
         for (int m = 0; m < 6; ++m) {
             const TrendChartView *view = rig.trends->chart(m);
-            QCOMPARE(view->chart()->title(), captions[m]);
+            QCOMPARE(view->chart()->title(), u"Meter %1: %2"_s.arg(m + 1).arg(captions[m]));
             QCOMPARE(axisFrom(view), first.toMSecsSinceEpoch());
             QCOMPARE(axisTo(view), first.addSecs(599).toMSecsSinceEpoch());
             // The no-reply row breaks the line; the value beyond the gauge's scale shows.
@@ -369,15 +373,83 @@ private Q_SLOTS:
             }
             QCOMPARE(lowest, qreal(m));
             QCOMPARE(highest, 150.0);
+            // Round numbers up the axis widened to the peak: 0, 50, 100, 150.
+            QCOMPARE(view->valueAxis()->tickType(), QValueAxis::TicksDynamic);
+            QCOMPARE(view->valueAxis()->tickInterval(), 50.0);
+            QCOMPARE(std::fmod(view->valueAxis()->tickAnchor(), 50.0), 0.0);
         }
 
         rig.button(u"cmdLive"_s)->click();
         QVERIFY(!rig.trends->isShowingRecording());
         QVERIFY(rig.trends->isRefreshing());
-        QCOMPARE(rig.trends->chart(0)->chart()->title(), rig.gauge(0).caption());
+        QCOMPARE(rig.trends->chart(0)->chart()->title(), u"Meter 1: "_s + rig.gauge(0).caption());
         QVERIFY(axisFrom(rig.trends->chart(0)) < rig.wallNow);
         QVERIFY(axisTo(rig.trends->chart(0)) >= rig.wallNow);
         QCOMPARE(rig.trends->chart(0)->valueAxis()->max(), 100.0);
+    }
+
+    void showsSeveralDaysAsOneRecording()
+    {
+        WindowRig rig;
+        rig.open();
+        QVERIFY(rig.showTrends());
+        // Two days, the second compressed as the recorder leaves a finished day, and a file
+        // that is no recording among them.
+        const auto day = [](const QDateTime &first, const QStringList &captions) {
+            QByteArray text = RecordingText::header(captions);
+            for (int i = 0; i < 600; ++i) {
+                QList<QByteArray> meters;
+                for (int m = 0; m < 6; ++m)
+                    meters << QByteArray::number(10 * m + i % 7);
+                text += RecordingText::row(first.addSecs(i).toString(Qt::ISODateWithMs).toLatin1(),
+                                           "live", meters);
+            }
+            return text;
+        };
+        const QDateTime monday(QDate(2026, 11, 30), QTime(8, 0));
+        const QStringList newer{u"Supply V"_s, QString(), u"C"_s, u"D"_s, u"E"_s, u"F"_s};
+        const QString first = m_folder.filePath(u"tarnwick-COM1-2026-11-30.csv"_s);
+        const QString second = m_folder.filePath(u"tarnwick-COM1-2026-12-01.csv.gz"_s);
+        const QString notes = m_folder.filePath(u"notes.txt"_s);
+        QFile plain(first), other(notes);
+        QVERIFY(plain.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly));
+        plain.write(day(monday, RecordingText::standardCaptions()));
+        other.write("shopping: milk\n");
+        plain.close();
+        other.close();
+        const QByteArray text = day(monday.addDays(1), newer);
+        gzFile gz = gzopen(second.toLocal8Bit().constData(), "wb");
+        QVERIFY(gz);
+        QCOMPARE(gzwrite(gz, text.constData(), unsigned(text.size())), int(text.size()));
+        QCOMPARE(gzclose(gz), Z_OK);
+
+        QSignalSpy shown(rig.trends.get(), &TrendWindow::recordingShown);
+        rig.trends->openRecordings({second, notes, first});
+        QVERIFY(shown.wait(patience));
+        auto *box = rig.trends->findChild<QMessageBox *>(u"trendProblem"_s);
+        QVERIFY(box);
+        QVERIFY(box->informativeText().contains(u"notes.txt"_s));
+        QVERIFY(!box->informativeText().contains(u"2026-11-30"_s));
+        box->accept();
+
+        const TrendChartView *view = rig.trends->chart(0);
+        QCOMPARE(axisFrom(view), monday.toMSecsSinceEpoch());
+        QCOMPARE(axisTo(view), monday.addDays(1).addSecs(599).toMSecsSinceEpoch());
+        // The night between the days is a gap, not a stroke.
+        QCOMPARE(view->stretchCount(), 2);
+        // The captions are the newer day's.
+        QCOMPARE(view->chart()->title(), u"Meter 1: Supply V"_s);
+        QCOMPARE(rig.trends->chart(1)->chart()->title(), u"Meter 2"_s);
+        // A range of more than a day: round hours, each label with its date.
+        const QStringList labels = view->timeAxis()->categoriesLabels();
+        QCOMPARE(labels.size(), view->timeTicks().size());
+        QVERIFY(labels.size() >= 2);
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            const QDateTime tick = QDateTime::fromMSecsSinceEpoch(view->timeTicks()[i]);
+            QCOMPARE(tick.time().minute(), 0);
+            QVERIFY2(labels[i].contains(QLocale().toString(tick.date(), u"d MMM"_s)),
+                     qPrintable(labels[i]));
+        }
     }
 
     void aFileThatIsNoRecordingSaysWhyAndLiveGoesOn()
