@@ -367,9 +367,9 @@ private Q_SLOTS:
             {window.mnuRecord, window.mnuRecordStatus, window.mnuRecordEvery, window.mnuRecordKeep},
             *m_recorder, m_rig->messages, &window, &m_rig->store);
         QCOMPARE(m_recorder->plan(), (Recorder::Plan{20, 0}));
-        const auto checked = [](QMenu *menu) {
+        const auto checked = [](QMenu *choices) {
             QStringList texts;
-            for (QAction *action : menu->actions())
+            for (QAction *action : choices->actions())
                 if (action->isChecked())
                     texts << action->text();
             return texts;
@@ -377,8 +377,8 @@ private Q_SLOTS:
         QCOMPARE(checked(window.mnuRecordEvery), QStringList{u"Every 20 Seconds"_s});
         QCOMPARE(checked(window.mnuRecordKeep), QStringList{u"&Forever"_s});
 
-        const auto choose = [](QMenu *menu, const QString &text) {
-            for (QAction *action : menu->actions())
+        const auto choose = [](QMenu *choices, const QString &text) {
+            for (QAction *action : choices->actions())
                 if (action->text() == text)
                     action->trigger();
         };
