@@ -1,13 +1,29 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 class QFontMetrics;
 class QWidget;
 
 // A caption too long for its button or lamp is cut at the end with an ellipsis, never at
-// both ends, and its whole text becomes the widget's tooltip for as long as it is cut.
-// `tipIsCaption` remembers whether the tooltip is ours, so a tooltip set by anyone else is
-// left alone.
-QString fitCaption(QWidget &widget, const QString &caption, const QFontMetrics &metrics, int width,
-                   bool &tipIsCaption);
+// both ends.
+QString fitCaption(const QString &caption, const QFontMetrics &metrics, int width);
+
+// Keeps a widget's tooltip the whole caption for as long as the caption is cut, through
+// every rename and resize. The widgets keep their drawn faces, so a caption shown before
+// may come back without being drawn again: the tooltip is settled at each paint, not where
+// a face is drawn. A tooltip set by anyone else is left alone.
+class CaptionTip
+{
+public:
+    // Cheap when nothing changed since the last call: only a new caption, width or font is
+    // measured again.
+    void follow(QWidget &widget, const QString &caption, int width);
+
+private:
+    QString m_caption;
+    int m_width = -1;
+    QFont m_font;
+    bool m_tipIsCaption = false;
+};

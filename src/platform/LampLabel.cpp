@@ -3,11 +3,12 @@
 #include "BgrColor.h"
 #include "CaptionFit.h"
 #include "OwnPainting.h"
+#include "PanelAccessibility.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOption>
 
 namespace {
 
@@ -23,6 +24,18 @@ LampLabel::LampLabel(const QString &caption, quint32 backColor, QWidget *parent)
     , m_backColor(backColor)
 {
     setTextFormat(Qt::PlainText);
+    PanelAccessibility::install();
+}
+
+void LampLabel::setLit(bool lit)
+{
+    if (lit == m_lit)
+        return;
+    m_lit = lit;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 bool LampLabel::event(QEvent *event)
@@ -44,7 +57,7 @@ void LampLabel::setBackColor(quint32 color)
 void LampLabel::changeEvent(QEvent *event)
 {
     // A new font or style changes how the caption is drawn: the kept faces are stale. A new
-    // palette or state changes only the ink, which is part of each face's key.
+    // palette changes only the ink, which is part of each face's key.
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         m_faces.clear();
     QLabel::changeEvent(event);
@@ -52,16 +65,29 @@ void LampLabel::changeEvent(QEvent *event)
 
 LampLabel::Key LampLabel::currentKey() const
 {
-    // The ink as the caption is drawn: in the colour group of the label's present state.
-    QStyleOption option;
-    option.initFrom(this);
-    return {m_backColor, text(), option.palette.color(foregroundRole()).rgba(), int(alignment())};
+    return {m_backColor, text(), inkPalette().color(foregroundRole()).rgba(), int(alignment())};
+}
+
+QPalette LampLabel::inkPalette() const
+{
+    // The lamp's colour is the board's state: its caption reads the same while a dialog
+    // disables the window, as in an enabled one.
+    QPalette ink = palette();
+    ink.setCurrentColorGroup(QPalette::Active);
+    return ink;
+}
+
+QRect LampLabel::captionArea() const
+{
+    const int m = margin();
+    return contentsRect().adjusted(m, m, -m, -m);
 }
 
 void LampLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawPixmap(0, 0, face(OwnPainting::pixelRatio(painter, *this)));
+    m_tip.follow(*this, text(), captionArea().width());
 }
 
 const QPixmap &LampLabel::face(qreal ratio)
@@ -79,16 +105,11 @@ void LampLabel::drawFace(QPixmap &pixmap)
     painter.setFont(font());
     painter.setLayoutDirection(layoutDirection());
     drawFrame(&painter);
-    QStyleOption option;
-    option.initFrom(this);
-    const int m = margin();
-    const QRect area = contentsRect().adjusted(m, m, -m, -m);
+    const QRect area = captionArea();
     const Qt::LayoutDirection direction = textDirection(text());
     const int flags =
         int(QStyle::visualAlignment(direction, alignment())) |
         (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
-    const QString caption =
-        fitCaption(*this, text(), painter.fontMetrics(), area.width(), m_tipIsCaption);
-    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption,
-                          foregroundRole());
+    const QString caption = fitCaption(text(), painter.fontMetrics(), area.width());
+    style()->drawItemText(&painter, area, flags, inkPalette(), true, caption, foregroundRole());
 }

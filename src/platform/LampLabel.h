@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CaptionFit.h"
 #include "KeptFaces.h"
 
 #include <QLabel>
@@ -21,6 +22,11 @@ public:
     quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 color);
 
+    // Whether the lamp is lit, for assistive technology, which the colour alone tells
+    // nothing: read as a checked state, and announced as it changes.
+    bool isLit() const { return m_lit; }
+    void setLit(bool lit);
+
     // How often a face has been drawn rather than copied from the kept ones.
     int faceRenderCount() const { return m_faces.renderCount(); }
 
@@ -40,10 +46,13 @@ private:
         bool operator==(const Key &) const = default;
     };
     Key currentKey() const;
+    QPalette inkPalette() const;
+    QRect captionArea() const;
     const QPixmap &face(qreal ratio);
     void drawFace(QPixmap &pixmap);
 
     quint32 m_backColor;
     KeptFaces<Key> m_faces;
-    bool m_tipIsCaption = false;
+    CaptionTip m_tip;
+    bool m_lit = false;
 };

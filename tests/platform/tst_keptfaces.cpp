@@ -79,7 +79,8 @@ private Q_SLOTS:
             << u"\u05de\u05e9\u05d0\u05d1\u05d4"_s << red << centre << QSize(57, 17) << true;
         QTest::newRow("left aligned")
             << u"Door"_s << green << int(Qt::AlignLeft | Qt::AlignTop) << QSize(80, 30) << true;
-        QTest::newRow("disabled") << u"Input 3"_s << red << centre << QSize(57, 17) << false;
+        QTest::newRow("disabled, as enabled")
+            << u"Input 3"_s << red << centre << QSize(57, 17) << false;
         QTest::newRow("empty") << QString() << green << centre << QSize(57, 17) << true;
     }
 
@@ -96,8 +97,9 @@ private Q_SLOTS:
         lamp.setAlignment(Qt::Alignment(alignment));
         lamp.setGeometry(QRect(QPoint(0, 0), size));
         lamp.setEnabled(enabled);
+        // Disabled only while a dialog is open, it reads as an enabled lamp all the same.
         QCOMPARE(picture(&lamp),
-                 plainLabel(caption, color, Qt::Alignment(alignment), size, enabled, lamp.font()));
+                 plainLabel(caption, color, Qt::Alignment(alignment), size, true, lamp.font()));
     }
 
     // A name longer than its lamp or button keeps its beginning, ends in an ellipsis, and
@@ -137,6 +139,20 @@ private Q_SLOTS:
             lampLabel.setText(u"Pump"_s);
         else
             button.setText(u"Pump"_s);
+        picture(widget);
+        QCOMPARE(widget->toolTip(), QString());
+
+        // back to the long name: its face is kept from before, and the tooltip comes back too
+        const int drawn = lamp ? lampLabel.faceRenderCount() : button.faceRenderCount();
+        if (lamp)
+            lampLabel.setText(name);
+        else
+            button.setText(name);
+        QCOMPARE(picture(widget), cut);
+        QCOMPARE(lamp ? lampLabel.faceRenderCount() : button.faceRenderCount(), drawn);
+        QCOMPARE(widget->toolTip(), name);
+        // and a wider widget, where it fits, has none
+        widget->resize(400, widget->height());
         picture(widget);
         QCOMPARE(widget->toolTip(), QString());
 
