@@ -1,14 +1,18 @@
 #include "AGauge.h"
 
 #include "OwnPainting.h"
+#include "PanelAccessibility.h"
 #include "ScreenReader.h"
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -154,7 +158,9 @@ AGauge::AGauge(QWidget *parent)
     m_annulars[2].color = 0x00008000u;
     m_annulars[3].color = 0x0000FFFFu;
     m_annulars[4].color = 0x000000FFu;
+    PanelAccessibility::install();
     ScreenReader::whenListening(this, [this] { describeNow(); });
+    nameChanged();
     describe();
 }
 
@@ -174,7 +180,26 @@ void AGauge::setCaption(const QString &caption)
         return;
     m_caption = caption;
     dialChanged();
+    nameChanged();
     describe();
+}
+
+void AGauge::setLabel(const QString &label)
+{
+    if (label == m_label)
+        return;
+    m_label = label;
+    nameChanged();
+}
+
+void AGauge::nameChanged()
+{
+    // Rare (a rename in the setup dialog), so it is named at once, reader or not.
+    const QString caption = m_caption.trimmed();
+    if (m_label.isEmpty())
+        setAccessibleName(caption);
+    else
+        setAccessibleName(caption.isEmpty() ? m_label : m_label + QStringLiteral(": ") + caption);
 }
 
 bool AGauge::setScaleMin(double value)
@@ -315,6 +340,10 @@ void AGauge::setNeedleValue(double value)
     m_needleValue = value;
     update(before | needleBounds(m_needleValue));
     describe();
+    if (ScreenReader::listening()) {
+        QAccessibleValueChangeEvent changed(this, valueText());
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 AGauge::NeedlePose AGauge::needlePose(double value) const
@@ -372,15 +401,30 @@ void AGauge::dialChanged()
     update();
 }
 
+QString AGauge::valueText() const
+{
+    return std::isnan(m_needleValue) ? tr("no reading") : numberText(m_needleValue);
+}
+
 QString AGauge::reading() const
 {
-    const QString value = std::isnan(m_needleValue) ? tr("no reading") : numberText(m_needleValue);
+    const QString value = valueText();
     return m_caption.isEmpty() ? value : m_caption + QStringLiteral(": ") + value;
 }
 
 void AGauge::describe()
 {
     m_describedStale = true;
+    // A tooltip on screen shows the reading it opened with until told otherwise.
+    if (!m_tipShown.isEmpty()) {
+        if (QToolTip::isVisible() && QToolTip::text() == m_tipShown) {
+            describeNow();
+            m_tipShown = toolTip();
+            QToolTip::showText(m_tipAt, m_tipShown, this);
+        } else {
+            m_tipShown.clear();
+        }
+    }
     if (ScreenReader::listening())
         describeNow();
 }
@@ -390,15 +434,21 @@ void AGauge::describeNow()
     if (!m_describedStale)
         return;
     m_describedStale = false;
-    const QString text = reading();
-    setToolTip(text);
-    setAccessibleName(text);
+    setToolTip(reading());
+}
+
+QColor AGauge::ink(QPalette::ColorRole role) const
+{
+    return palette().color(QPalette::Active, role);
 }
 
 bool AGauge::event(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip)
+    if (event->type() == QEvent::ToolTip) {
         describeNow();
+        m_tipShown = toolTip();
+        m_tipAt = static_cast<QHelpEvent *>(event)->globalPos();
+    }
     const bool handled = QWidget::event(event);
     // The dial covers every pixel of the gauge (see renderDial).
     OwnPainting::keepOpaque(*this, *event);
@@ -461,7 +511,7 @@ void AGauge::renderDial(qreal pixelRatio)
     // pixel of its own, and nothing behind it is painted again when the needle moves.
     m_dial = QPixmap(pixels);
     m_dial.setDevicePixelRatio(pixelRatio);
-    m_dial.fill(palette().color(QPalette::Window));
+    m_dial.fill(ink(QPalette::Window));
     QPainter(&m_dial).drawPixmap(0, 0, dial);
     m_dialSize = size();
     m_dialRatio = pixelRatio;
@@ -471,12 +521,11 @@ void AGauge::renderDial(qreal pixelRatio)
 
 void AGauge::drawDial(QPainter &painter) const
 {
-    const QPalette &pal = palette();
-    const QColor face = pal.color(QPalette::Base);
+    const QColor face = ink(QPalette::Base);
     QLinearGradient shade(0.0, 0.0, 0.0, logicalHeight);
     shade.setColorAt(0.0, face.lighter(104));
     shade.setColorAt(1.0, face.darker(108));
-    painter.setPen(QPen(pal.color(QPalette::Mid), 2.0));
+    painter.setPen(QPen(ink(QPalette::Mid), 2.0));
     painter.setBrush(shade);
     painter.drawRoundedRect(QRectF(1.0, 1.0, logicalWidth - 2.0, logicalHeight - 2.0), 9.0, 9.0);
 
@@ -486,7 +535,7 @@ void AGauge::drawDial(QPainter &painter) const
     } else {
         // Nothing can be placed on a scale that does not rise: show an empty, dashed arc
         // and say why.
-        QPen dashed(pal.color(QPalette::Mid), bandOuter - bandInner, Qt::DashLine, Qt::FlatCap);
+        QPen dashed(ink(QPalette::Mid), bandOuter - bandInner, Qt::DashLine, Qt::FlatCap);
         dashed.setDashPattern({0.5, 0.5});
         painter.setPen(dashed);
         painter.setBrush(Qt::NoBrush);
@@ -537,7 +586,7 @@ void AGauge::drawTicks(QPainter &painter) const
         int(std::clamp(std::ceil((high - base) / step), 1.0, double(maximumMajorIntervals)));
     const double slack = step * 1e-9;
     const qreal arcLength = bandMiddle * radians(sweepDegrees);
-    const QColor ink = palette().color(QPalette::Text);
+    const QColor tickInk = ink(QPalette::Text);
 
     for (int set = 0; set < tickSetCount; ++set) {
         const qreal edge = set == 0 ? bandOuter + tickGap : bandInner - tickGap;
@@ -554,7 +603,7 @@ void AGauge::drawTicks(QPainter &painter) const
                 continue;
             const bool major = i % perMajor == 0;
             const qreal degrees = degreesAt(std::clamp((value - low) / span, 0.0, 1.0));
-            painter.setPen(QPen(ink, major ? 2.2 : 1.5, Qt::SolidLine, Qt::FlatCap));
+            painter.setPen(QPen(tickInk, major ? 2.2 : 1.5, Qt::SolidLine, Qt::FlatCap));
             painter.drawLine(polar(degrees, edge), polar(degrees, major ? majorEnd : minorEnd));
         }
     }
@@ -562,8 +611,7 @@ void AGauge::drawTicks(QPainter &painter) const
 
 void AGauge::drawLabels(QPainter &painter) const
 {
-    const QPalette &pal = palette();
-    painter.setPen(pal.color(QPalette::Text));
+    painter.setPen(ink(QPalette::Text));
 
     if (GaugeScale::isUsable(m_scaleMin, m_scaleMax)) {
         // The scale ends, inside the arc under each end; a number too wide to fit there is
@@ -614,8 +662,7 @@ QPolygonF AGauge::rangeMark(bool atEnd)
 
 void AGauge::drawNeedle(QPainter &painter, qreal pixelRatio)
 {
-    const QPalette &pal = palette();
-    const QColor ink = pal.color(QPalette::Text);
+    const QColor needleInk = ink(QPalette::Text);
     const QTransform transform = logicalTransform();
     // The hub and the range marks stand still while the needle moves: they are composed
     // from kept layers, one per colour drawn, in the order they were drawn.
@@ -647,7 +694,7 @@ void AGauge::drawNeedle(QPainter &painter, qreal pixelRatio)
         const QPointF tipSide = side * 0.3;
         painter.setTransform(transform);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(ink);
+        painter.setBrush(needleInk);
         painter.drawPolygon(QPolygonF{tail + side, tip + tipSide, tip - tipSide, tail - side});
         painter.resetTransform();
     }
@@ -657,10 +704,10 @@ void AGauge::drawNeedle(QPainter &painter, qreal pixelRatio)
     // segment by segment, and where two segments meet a pixel is drawn twice, which no
     // layer composes to the same rounding.
     const QRectF hub = circle(hubRadius);
-    const QColor mid = pal.color(QPalette::Mid);
+    const QColor mid = ink(QPalette::Mid);
     still(StillLayer::HubFace, hub, [&](QPainter &p) {
         p.setPen(Qt::NoPen);
-        p.setBrush(ink);
+        p.setBrush(needleInk);
         p.drawEllipse(hub);
     });
     painter.setTransform(transform);

@@ -91,9 +91,17 @@ public:
     double needleValue() const { return m_needleValue; }
     void setNeedleValue(double value);
 
-    // The caption and the needle's value as a person reads them: the gauge's tooltip and,
-    // for assistive technology, its name.
+    // The caption and the needle's value as a person reads them: the gauge's tooltip, which
+    // follows the needle while it is shown.
     QString reading() const;
+    // The needle's value alone, as the reading words it.
+    QString valueText() const;
+
+    // What the window calls this gauge among its others ("Meter 1"). With the caption it
+    // makes the name assistive technology reads ("Meter 1: Volts DC"); the value is read as
+    // the gauge's value, so the name stays put while the needle moves.
+    QString label() const { return m_label; }
+    void setLabel(const QString &label);
 
     // Where `value` lies on the dial, in widget coordinates: `radius` 0 is the needle's
     // pivot, 1 the middle of the annulars' ring. Not clamped to the scale, so points just
@@ -138,11 +146,14 @@ private:
     bool setAnnularBound(double Annular::*bound, double value);
 
     void dialChanged();
-    // The tooltip and accessible name follow the reading at once while a screen reader
-    // listens; otherwise they are brought up to date when a tooltip is asked for or a reader
-    // starts to listen (ScreenReader.h).
+    void nameChanged();
+    // The tooltip follows the reading when one is asked for, and at once while it is shown;
+    // a listening screen reader hears of each new value (ScreenReader.h).
     void describe();
     void describeNow();
+    // The palette's colours as an enabled window shows them: the dial looks the same while a
+    // dialog disables the window, and a dial drawn then is not kept in its colours.
+    QColor ink(QPalette::ColorRole role) const;
     void renderDial(qreal pixelRatio);
     void drawDial(QPainter &painter) const;
     void drawAnnulars(QPainter &painter) const;
@@ -159,7 +170,10 @@ private:
     std::array<int, tickSetCount> m_minorTickCounts{4, 4};
     int m_currentTickSet = 0;
     double m_needleValue = 0.0;
+    QString m_label;
     bool m_describedStale = true;
+    QString m_tipShown; // the tooltip text last shown, while it may still be on screen
+    QPoint m_tipAt;
 
     enum class StillLayer { StartMark, EndMark, HubFace, Pivot };
     StillLayers m_stillLayers;

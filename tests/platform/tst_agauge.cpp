@@ -9,6 +9,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -175,6 +176,8 @@ private Q_SLOTS:
     void changedValueRepaints();
     void dialIsCachedAndNeedleIsLive();
     void describesCaptionAndValue();
+    void screenReadersReadNameAndValue();
+    void shownTooltipFollowsTheNeedle();
 
     void scaleFraction_data();
     void scaleFraction();
@@ -196,6 +199,7 @@ private Q_SLOTS:
     void pathologicalValuesPaint();
     void tooManyMinorTicksAreLeftOut();
     void paletteDecidesTheFace();
+    void looksTheSameEnabledOrDisabled();
 };
 
 void TestAGauge::defaults()
@@ -536,10 +540,9 @@ void TestAGauge::describesCaptionAndValue()
     QVERIFY(gauge.reading().contains(QStringLiteral("Amps AC")));
     QVERIFY(gauge.reading().contains(QStringLiteral("2.5")));
 
-    // With no screen reader listening, the name waits for one; a tooltip asked for shows
-    // the reading of the moment.
+    // With no screen reader listening, the tooltip waits until one is asked for, and then
+    // shows the reading of the moment.
     QVERIFY(!ScreenReader::listening());
-    QCOMPARE(gauge.accessibleName(), QString());
     QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), QPoint(5, 5));
     QCoreApplication::sendEvent(&gauge, &ask);
     QCOMPARE(gauge.toolTip(), gauge.reading());
@@ -548,17 +551,71 @@ void TestAGauge::describesCaptionAndValue()
     QVERIFY(gauge.toolTip().contains(QStringLiteral("Amps AC")));
     QVERIFY(!gauge.toolTip().contains(QStringLiteral("2.5")));
     QVERIFY(!gauge.toolTip().contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+}
 
-    // A reader that starts is told the reading, and then every new one as it comes.
-    gauge.setNeedleValue(1.25);
+void TestAGauge::screenReadersReadNameAndValue()
+{
+    AGauge gauge;
+    gauge.setLabel(QStringLiteral("Meter 2"));
+    gauge.setCaption(QStringLiteral("Amps AC"));
+    gauge.setScaleMax(10.0);
+    gauge.setNeedleValue(2.5);
     QAccessible::setActive(true);
     const auto quiet = qScopeGuard([] { QAccessible::setActive(false); });
-    QCOMPARE(gauge.accessibleName(), gauge.reading());
-    QVERIFY(gauge.accessibleName().contains(QStringLiteral("1.25")));
-    gauge.setNeedleValue(3.0);
-    QCOMPARE(gauge.accessibleName(), gauge.reading());
-    QCOMPARE(gauge.toolTip(), gauge.reading());
-    QVERIFY(!gauge.accessibleName().contains(QStringLiteral("1.25")));
+
+    QAccessibleInterface *dial = QAccessible::queryAccessibleInterface(&gauge);
+    QVERIFY(dial);
+    QCOMPARE(dial->role(), QAccessible::Dial);
+    QCOMPARE(dial->text(QAccessible::Name), QStringLiteral("Meter 2: Amps AC"));
+    QCOMPARE(dial->text(QAccessible::Value), QStringLiteral("2.5"));
+    QVERIFY(dial->state().readOnly);
+    QAccessibleValueInterface *value = dial->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toDouble(), 2.5);
+    QCOMPARE(value->minimumValue().toDouble(), 0.0);
+    QCOMPARE(value->maximumValue().toDouble(), 10.0);
+
+    // A new reading is a new value; the name stays as it was.
+    gauge.setNeedleValue(7.25);
+    QCOMPARE(value->currentValue().toDouble(), 7.25);
+    QCOMPARE(dial->text(QAccessible::Value), QStringLiteral("7.25"));
+    QCOMPARE(dial->text(QAccessible::Name), QStringLiteral("Meter 2: Amps AC"));
+
+    // No reading is no value, and said so.
+    gauge.setNeedleValue(notANumber);
+    QVERIFY(!value->currentValue().isValid());
+    QCOMPARE(dial->text(QAccessible::Value), QStringLiteral("no reading"));
+
+    // A caption renamed, or left blank, renames the gauge.
+    gauge.setCaption(QStringLiteral("Pressure"));
+    QCOMPARE(dial->text(QAccessible::Name), QStringLiteral("Meter 2: Pressure"));
+    gauge.setCaption(QStringLiteral("  "));
+    QCOMPARE(dial->text(QAccessible::Name), QStringLiteral("Meter 2"));
+}
+
+void TestAGauge::shownTooltipFollowsTheNeedle()
+{
+    AGauge gauge;
+    gauge.setCaption(QStringLiteral("Volts DC"));
+    gauge.setNeedleValue(1.5);
+    gauge.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&gauge));
+    const QPoint at = gauge.mapToGlobal(QPoint(10, 10));
+    QHelpEvent ask(QEvent::ToolTip, QPoint(10, 10), at);
+    QCoreApplication::sendEvent(&gauge, &ask);
+    QVERIFY(QTest::qWaitFor([] { return QToolTip::isVisible(); }));
+    QCOMPARE(QToolTip::text(), QStringLiteral("Volts DC: 1.5"));
+
+    gauge.setNeedleValue(4.75);
+    QCOMPARE(QToolTip::text(), QStringLiteral("Volts DC: 4.75"));
+    gauge.setNeedleValue(notANumber);
+    QCOMPARE(QToolTip::text(), QStringLiteral("Volts DC: no reading"));
+
+    // Once it is gone, a new reading shows no tooltip of its own accord.
+    QToolTip::hideText();
+    QVERIFY(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+    gauge.setNeedleValue(2.0);
+    QVERIFY(!QToolTip::isVisible());
 }
 
 void TestAGauge::scaleFraction_data()
@@ -868,6 +925,30 @@ void TestAGauge::paletteDecidesTheFace()
     QVERIFY(qGray(image.pixel(face)) < 70);
     // The bands keep their own colours.
     QVERIFY(nearColor(pixelAt(image, gauge.dialPoint(1.0, 1.0)), QColor(0, 128, 0)));
+}
+
+void TestAGauge::looksTheSameEnabledOrDisabled()
+{
+    // The window is disabled while a dialog is open over it: the dial keeps its colours,
+    // and one drawn then is no greyed dial kept for later.
+    const auto fresh = [] {
+        AGauge gauge;
+        applyDefaultBands(gauge);
+        gauge.setNeedleValue(2.2);
+        return grabAtDesignedSize(gauge);
+    };
+    const QImage enabled = fresh();
+
+    QWidget window;
+    auto *gauge = new AGauge(&window);
+    applyDefaultBands(*gauge);
+    window.setEnabled(false);
+    gauge->setNeedleValue(2.2);
+    gauge->setCaption(QStringLiteral("Amps"));
+    gauge->setCaption(QStringLiteral("Volts DC")); // edited while the dialog was open
+    QCOMPARE(grabAtDesignedSize(*gauge), enabled);
+    window.setEnabled(true);
+    QCOMPARE(grabAtDesignedSize(*gauge), enabled);
 }
 
 TARNWICK_TEST_MAIN(TestAGauge)

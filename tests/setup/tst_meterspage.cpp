@@ -308,6 +308,43 @@ private Q_SLOTS:
         QCOMPARE(f.stored(Keys::CaptionGauge, 2), u"Amps"_s);
     }
 
+    // A gauge edited while the dialog disables the window is drawn then, and must not keep
+    // that look: after the dialog it is, pixel for pixel, the gauge a fresh start shows with
+    // the same settings. While the dialog is open too, as the window behind a dialog.
+    void anEditedGaugeLooksAsAfterAFreshStart()
+    {
+        MetersFixture f;
+        f.window->poll().Timer1->stop();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        SetupFixture::choose(f.meterList(), u"Meter 3"_s);
+        f.box(u"Text1"_s)->setText(u"Amps"_s);
+        f.box(u"Text3"_s)->setText(u"1"_s);
+        f.box(u"Text5"_s)->setText(u"2"_s);
+        f.box(u"Text7"_s)->setText(u"3"_s);
+        f.click(u"Command10"_s);
+        f.gauge(2)->setNeedleValue(1.5);
+        QVERIFY(!f.window->isEnabled());
+        const QImage whileOpen = f.gauge(2)->grab().toImage();
+        QVERIFY(f.closeDialog());
+        QVERIFY(f.window->isEnabled());
+        const QImage afterwards = f.gauge(2)->grab().toImage();
+
+        SetupFixture fresh;
+        for (const MemorySettingsStore::Save &save : f.store.saves())
+            fresh.store.preset(save.application, save.section, save.key, save.value);
+        fresh.start();
+        fresh.window->poll().Timer1->stop();
+        fresh.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fresh.window.get()));
+        auto *gauge = fresh.child<AGauge>(u"AGauge1_2"_s);
+        QCOMPARE(gauge->caption(), u"Amps"_s);
+        gauge->setNeedleValue(1.5);
+        const QImage started = gauge->grab().toImage();
+        QCOMPARE(afterwards, started);
+        QCOMPARE(whileOpen, started);
+    }
+
     void titleGoesToTheMeterTheListNames_data()
     {
         QTest::addColumn<QString>("listText");
