@@ -21,6 +21,11 @@ QString offText()
 
 bool describeLight(QWidget *widget, bool on)
 {
+    // The checked state is what a reader announces; the description says it in words.
+    if (auto *button = qobject_cast<ColorButton *>(widget))
+        button->setStateShown(on);
+    else if (auto *lamp = qobject_cast<LampLabel *>(widget))
+        lamp->setLit(on);
     // Compared first: setting a description sends an event even when the text is the same.
     const QString text = on ? onText() : offText();
     if (widget->accessibleDescription() == text)
@@ -42,6 +47,17 @@ int describeLights(MonitorWidgets &w, const StatusDecoders::TickDisplay &tick)
             changed += describeLight(w.cmdRelay[bank][position], tick.relays->banks[bank][position])
                            ? 1
                            : 0;
+    return changed;
+}
+
+int describeReadouts(MonitorWidgets &w)
+{
+    int changed = 0;
+    for (QLabel *readout : {w.LabelFreq, w.LabelTemp})
+        if (readout->accessibleDescription() != readout->text()) {
+            readout->setAccessibleDescription(readout->text());
+            ++changed;
+        }
     return changed;
 }
 

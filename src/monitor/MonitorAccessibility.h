@@ -25,6 +25,10 @@ bool describeLight(QWidget *widget, bool on);
 // returned.
 int describeLights(MonitorWidgets &w, const StatusDecoders::TickDisplay &tick);
 
+// The frequency and temperature readouts' values, as their description; only those that
+// changed are touched, and their number is returned.
+int describeReadouts(MonitorWidgets &w);
+
 // The link lamps' state, as their tooltip words it, for assistive technology; set only
 // when it changed.
 void describeLink(MonitorWidgets &w, const QString &state);

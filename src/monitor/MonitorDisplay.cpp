@@ -41,6 +41,8 @@ void frmMonitor::showFrame(const FrameUpdate &update)
         if (tick->relays)
             paintRelays();
         describeLights(*tick);
+    } else if (ScreenReader::listening()) {
+        MonitorAccessibility::describeReadouts(w);
     }
     if (update.metersShown()) {
         for (int m = 0; m < tick->meters->metersDecoded; ++m)
@@ -102,6 +104,7 @@ void frmMonitor::describeLights(const StatusDecoders::TickDisplay &tick)
 
 void frmMonitor::describeShownLights()
 {
+    MonitorAccessibility::describeReadouts(w);
     if (m_shownLights)
         MonitorAccessibility::describeLights(w, *m_shownLights);
 }

@@ -62,16 +62,6 @@ LinkLamp *lamp(QWidget *parent, const QString &name, const QColor &color)
     return place(new LinkLamp(color, parent), name, 11280, 2400, 255, 255);
 }
 
-// Text that reads the same whether or not the window takes input: the state colours of the
-// lamps and buttons are the board's, and the window is disabled only while a dialog is open.
-void keepTextWhenDisabled(QWidget *widget)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Disabled, QPalette::WindowText,
-                     palette.color(QPalette::Active, QPalette::WindowText));
-    widget->setPalette(palette);
-}
-
 void setTextColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
@@ -122,6 +112,7 @@ void buildRelayBanks(QGroupBox *frame, int firstBank, MonitorWidgets &w)
         for (int position = 0; position < 8; ++position) {
             const QString caption = QStringLiteral("R%1").arg(8 * bank + position + 1);
             auto *button = new ColorButton(caption, MonitorLayout::designColor, frame);
+            button->setShowsState(true);
             place(button, QStringLiteral("cmdRelay%1_%2").arg(QLatin1Char(letter)).arg(position),
                   135 + 480 * position, 240 + 360 * row, 450, 300);
             w.cmdRelay[bank][position] = button;
@@ -181,9 +172,11 @@ MonitorWidgets build(QWidget *client)
 
     // Meters: two rows of three.
     static constexpr int gaugeLefts[3] = {5280, 6960, 8640};
-    for (int m = 0; m < 6; ++m)
+    for (int m = 0; m < 6; ++m) {
         w.AGauge1[m] = place(new AGauge(client), indexed("AGauge1", m), gaugeLefts[m % 3],
                              m < 3 ? 240 : 1200, 1575, 855);
+        w.AGauge1[m]->setLabel(QStringLiteral("Meter %1").arg(m + 1));
+    }
 
     // Analog outputs, right of the gauges.
     w.Label10 = label(client, QStringLiteral("Label10"), QStringLiteral("0.00"), 10275, 120, 720,
@@ -207,6 +200,10 @@ MonitorWidgets build(QWidget *client)
     // Readouts.
     w.LabelFreq = readout(client, QStringLiteral("LabelFreq"), 5280, 1095);
     w.LabelTemp = readout(client, QStringLiteral("LabelTemp"), 6480, 855);
+    // Named for what they read; the reading itself is their description (see
+    // MonitorAccessibility), as it is the text a sighted user sees.
+    w.LabelFreq->setAccessibleName(QStringLiteral("Frequency"));
+    w.LabelTemp->setAccessibleName(QStringLiteral("Temperature"));
 
     // Option row.
     w.Label7 = label(client, QStringLiteral("Label7"), QStringLiteral("Deg C"), 7335, 2400, 540,
@@ -238,7 +235,6 @@ MonitorWidgets build(QWidget *client)
                                 w.Frame4),
                   indexed("LblStatus", k), 120 + 960 * (k / 4), 300 + 330 * (k % 4), 855, 255);
         lampLabel->setAlignment(Qt::AlignCenter);
-        keepTextWhenDisabled(lampLabel);
         w.LblStatus[k] = lampLabel;
     }
     // The readouts reach one pixel into the top of "Input Status". Above the frame, they

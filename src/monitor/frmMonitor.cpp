@@ -15,6 +15,7 @@
 #include "SettingsKeys.h"
 #include "StatusFrame.h"
 #include "Twips.h"
+#include "ViewFocus.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,6 +63,7 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     auto *client = new QWidget(viewport);
     w = MonitorLayout::build(client);
     setCentralWidget(viewport);
+    new ViewFocus(viewport, client);
     buildMenus();
 
     m_core = new PanelCore(m_port, m_store, *this, this);

@@ -4,9 +4,26 @@
 #include "CaptionFit.h"
 #include "OwnPainting.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
+#include <cmath>
+
+namespace {
+
+// Black or white, whichever stands out more against `face`: by the faces' relative
+// luminance, where black wins from 0.179 up (bright green is light, pure red dark).
+QColor contrasting(const QColor &face)
+{
+    const auto linear = [](qreal channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    const qreal luminance = 0.2126 * linear(face.redF()) + 0.7152 * linear(face.greenF()) +
+                            0.0722 * linear(face.blueF());
+    return luminance > 0.179 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+} // namespace
 
 ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
     : QAbstractButton(parent)
@@ -60,13 +77,46 @@ void ColorButton::paintEvent(QPaintEvent *)
     else
         painter.drawPixmap(0, 0, raisedFace(ratio));
 
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(3, 3, -3, -3);
-        option.backgroundColor = BgrColor::toColor(m_backColor);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
+    m_tip.follow(*this, text(), width() - 2 * captionMargin);
+
+    if (hasFocus())
+        drawFocusMark(painter);
+}
+
+void ColorButton::drawFocusMark(QPainter &painter) const
+{
+    // The style's dotted hairline vanishes on a coloured face: a solid ring, dark on a light
+    // face and light on a dark one, inside the edge, where it hides no caption.
+    const QColor mark = contrasting(BgrColor::toColor(m_backColor));
+    painter.setPen(QPen(mark, focusMarkWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = 2.0 + focusMarkWidth / 2.0;
+    painter.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+void ColorButton::nextCheckState()
+{
+    // A relay button shows the board's state: a click asks the board, and only the board's
+    // answer changes what the button says.
+    if (!m_showsState)
+        QAbstractButton::nextCheckState();
+}
+
+void ColorButton::setShowsState(bool shows)
+{
+    m_showsState = shows;
+    setCheckable(shows);
+}
+
+void ColorButton::setStateShown(bool on)
+{
+    if (!m_showsState || isChecked() == on)
+        return;
+    setChecked(on);
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 const QPixmap &ColorButton::raisedFace(qreal ratio)
@@ -96,7 +146,6 @@ void ColorButton::drawFace(QPainter &painter, bool sunken)
     // and the caption must stay legible on it.
     painter.setPen(QColor(Qt::black));
     const QRect textRect = sunken ? rect().translated(1, 1) : rect();
-    const QString caption = fitCaption(*this, text(), painter.fontMetrics(),
-                                       width() - 2 * captionMargin, m_tipIsCaption);
+    const QString caption = fitCaption(text(), painter.fontMetrics(), width() - 2 * captionMargin);
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CaptionFit.h"
 #include "KeptFaces.h"
 
 #include <QAbstractButton>
@@ -24,6 +25,11 @@ public:
     quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 color);
 
+    // A button that shows a state of the board, as a relay's does: checkable for assistive
+    // technology, checked only by setStateShown(), never by a click.
+    void setShowsState(bool shows);
+    void setStateShown(bool on);
+
     QSize sizeHint() const override;
 
     // How often a face has been drawn rather than copied from the kept ones.
@@ -33,6 +39,7 @@ protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void nextCheckState() override;
 
 private:
     // What shows on a raised face besides the size, the font and the style.
@@ -45,11 +52,14 @@ private:
 
     // Keeps a cut caption off the raised edge.
     static constexpr int captionMargin = 2;
+    static constexpr qreal focusMarkWidth = 2.0;
 
     void drawFace(QPainter &painter, bool sunken);
+    void drawFocusMark(QPainter &painter) const;
     const QPixmap &raisedFace(qreal ratio);
 
     quint32 m_backColor;
     KeptFaces<Look> m_faces;
-    bool m_tipIsCaption = false;
+    CaptionTip m_tip;
+    bool m_showsState = false;
 };

@@ -29,10 +29,14 @@ QStringList watchedFolders()
     return {QStringLiteral("/dev"), QStringLiteral("/dev/serial/by-id"), PortPaths::portsFolder()};
 }
 
-QTableWidget *table(const QString &name, const QStringList &headers, int rows)
+QTableWidget *table(const QString &name, const QString &spoken, const QStringList &headers,
+                    int rows)
 {
     auto *widget = new QTableWidget(rows, int(headers.size()));
     widget->setObjectName(name);
+    widget->setAccessibleName(spoken);
+    // Tab leaves the table for the next control; the arrow keys move within it.
+    widget->setTabKeyNavigation(false);
     widget->setHorizontalHeaderLabels(headers);
     widget->verticalHeader()->hide();
     widget->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -128,17 +132,17 @@ CommPortPage::CommPortPage(QWidget *parent)
 
 void CommPortPage::makeTables()
 {
-    tblDevices = table(QStringLiteral("tblDevices"),
+    tblDevices = table(QStringLiteral("tblDevices"), QStringLiteral("Ports"),
                        {QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("State")},
                        portCount);
+    // Nothing to choose here, but a keyboard and a screen reader read it row by row too.
     tblDevices->setSelectionMode(QAbstractItemView::NoSelection);
-    tblDevices->setFocusPolicy(Qt::NoFocus);
     for (int n = 1; n <= portCount; ++n)
         setCell(tblDevices, n - 1, 0, entryPrefix + QString::number(n));
     auto *ports = new QGroupBox(QStringLiteral("Where the ports lead on this computer"));
     (new QVBoxLayout(ports))->addWidget(tblDevices);
 
-    tblSerial = table(QStringLiteral("tblSerial"),
+    tblSerial = table(QStringLiteral("tblSerial"), QStringLiteral("Serial devices"),
                       {QStringLiteral("Device"), QStringLiteral("Description"),
                        QStringLiteral("Maker"), QStringLiteral("Serial number")},
                       0);

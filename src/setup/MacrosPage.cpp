@@ -15,13 +15,16 @@ namespace {
 
 constexpr int numberWidth = 330; // twips
 
-// Each field's box: its name, with the macro's number after an underscore, and its width.
+// Each field's box: its name, with the macro's number after an underscore, its width, and
+// what a screen reader calls it after the macro's number ("Macro 3 on list").
 struct FieldBox
 {
     const char *name;
     int widthTwips;
+    const char *spoken;
 };
-constexpr FieldBox fieldBoxes[] = {{"MacroName", 1100}, {"OnString", 2295}, {"OffString", 2295}};
+constexpr FieldBox fieldBoxes[] = {
+    {"MacroName", 1100, "name"}, {"OnString", 2295, "on list"}, {"OffString", 2295, "off list"}};
 
 QLineEdit *rowBox(const QString &name, int widthTwips, const QString &text)
 {
@@ -85,6 +88,8 @@ void MacrosPage::build()
             const FieldBox &kind = fieldBoxes[field];
             QLineEdit *box = rowBox(QStringLiteral("%1_%2").arg(QLatin1String(kind.name)).arg(n),
                                     kind.widthTwips, m_texts[std::size_t(r)][field]);
+            box->setAccessibleName(
+                QStringLiteral("Macro %1 %2").arg(n + 1).arg(QLatin1String(kind.spoken)));
             m_boxes[std::size_t(r)][field] = box;
             grid->addWidget(box, r + 1, field + 1);
             // After the text is in: making a box changes nothing.

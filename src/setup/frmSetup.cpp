@@ -34,6 +34,8 @@ frmSetup::frmSetup(SetupHost &host, const SetupPlatform &platform)
     setObjectName(QStringLiteral("frmSetup"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
+    // Blank for the eye, named for a screen reader, which has no tabs' look to go by.
+    setAccessibleName(QStringLiteral("Setup"));
     // The title bar carries no text. Qt fills an empty native title with the application's
     // name, so the native window gets a single blank instead; the widget's title stays empty.
     create();

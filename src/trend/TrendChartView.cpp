@@ -88,14 +88,22 @@ void TrendChartView::attach(QAbstractSeries *series)
 void TrendChartView::setMeterNumber(int number)
 {
     m_meterNumber = number;
-    m_chart->setTitle(RecordCsv::columnName(u"Meter", m_meterNumber, m_scale.caption));
+    showTitle();
+}
+
+void TrendChartView::showTitle()
+{
+    // One text with the recording's column, so the chart and the file name a meter alike;
+    // the chart is drawn, so a screen reader has only this name to go by.
+    const QString title = RecordCsv::columnName(u"Meter", m_meterNumber, m_scale.caption);
+    m_chart->setTitle(title);
+    setAccessibleName(title);
 }
 
 void TrendChartView::setScale(const TrendScale &scale)
 {
     m_scale = scale;
-    // One text with the recording's column, so the chart and the file name a meter alike.
-    m_chart->setTitle(RecordCsv::columnName(u"Meter", m_meterNumber, scale.caption));
+    showTitle();
     m_low = scale.minimum;
     m_high = scale.maximum;
     setValueRange(m_low, m_high);

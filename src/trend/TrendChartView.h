@@ -59,6 +59,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void showTitle();
     void attach(QAbstractSeries *series);
     void placeLine();
     void userRangeChanged();

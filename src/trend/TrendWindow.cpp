@@ -105,7 +105,11 @@ void TrendWindow::buildControls()
     m_sourceLabel = new QLabel(this);
     m_sourceLabel->setObjectName(QStringLiteral("lblSource"));
 
+    auto *spanLabel = new QLabel(tr("&Span:"), this);
+    spanLabel->setBuddy(m_spanBox);
+
     auto *controls = new QHBoxLayout;
+    controls->addWidget(spanLabel);
     controls->addWidget(m_spanBox);
     controls->addWidget(m_pauseButton);
     controls->addWidget(m_openButton);

@@ -1,6 +1,7 @@
 // What assistive technology learns of the monitor window, read through QAccessible as a
 // screen reader reads it: the state of each lamp and relay button, the link lamps, and the
 // names of the controls that have no text of their own.
+#include "AGauge.h"
 #include "ColorButton.h"
 #include "LampLabel.h"
 #include "LinkLamp.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -87,6 +89,81 @@ private Q_SLOTS:
         // The relay buttons keep their visible caption as their name.
         QCOMPARE(name(window.w.cmdRelay[7][7]), u"R64"_s);
         QCOMPARE(name(window.w.LblStatus[2]), u"Input 3"_s);
+    }
+
+    // A screen reader announces a change of state, not of description: each relay and lamp
+    // is checkable, and checked while lit, exactly as its description says. A click asks the
+    // board and changes nothing until the board's frame does.
+    void lightsAreCheckedWhileLit()
+    {
+        MonitorFixture f;
+        frmMonitor &window = f.load();
+        window.poll().Timer1->stop();
+        QAccessible::setActive(true);
+        const auto quiet = qScopeGuard([] { QAccessible::setActive(false); });
+        FrameBuilder b;
+        b.banks[1] = "005"; // R9 and R11
+        b.banks[6] = "128"; // R56
+        b.inputs = "009";   // inputs 1 and 4
+        f.port.receive(b.frame());
+        window.poll().Timer1_Timer();
+
+        const auto expectLit = [&](QWidget *light, bool lit) {
+            const QAccessible::State state = accessible(light)->state();
+            QVERIFY2(state.checkable, qPrintable(light->objectName()));
+            QVERIFY2(state.checked == lit, qPrintable(light->objectName()));
+            QCOMPARE(description(light), lit ? u"on"_s : u"off"_s);
+        };
+        for (int bank = 0; bank < 8; ++bank)
+            for (int position = 0; position < 8; ++position) {
+                const int relay = 8 * bank + position + 1;
+                expectLit(window.w.cmdRelay[bank][position],
+                          relay == 9 || relay == 11 || relay == 56);
+            }
+        for (int k = 0; k < 8; ++k)
+            expectLit(window.w.LblStatus[k], k == 0 || k == 3);
+        // Lamps read as their caption, renamed or not.
+        QCOMPARE(name(window.w.LblStatus[3]), u"Input 4"_s);
+
+        ColorButton *r9 = window.w.cmdRelay[1][0];
+        const qsizetype written = f.port.writes().size();
+        r9->click();
+        QCOMPARE(f.port.writes().size(), written + 1); // the board is asked...
+        expectLit(r9, true); // ...and the button says "on" until the board says otherwise
+        b.banks[1] = "004";
+        f.port.receive(b.frame());
+        window.poll().Timer1_Timer();
+        expectLit(r9, false);
+        expectLit(window.w.cmdRelay[1][2], true);
+    }
+
+    // Six gauges, told apart by their number, read their needle as their value; the
+    // readouts are named for what they read and described by the reading.
+    void gaugesAndReadoutsAreNamed()
+    {
+        MonitorFixture f;
+        f.preset(Keys::CaptionGauge, u"Tank level"_s, 2);
+        frmMonitor &window = f.load();
+        window.poll().Timer1->stop();
+        QAccessible::setActive(true);
+        const auto quiet = qScopeGuard([] { QAccessible::setActive(false); });
+        for (int m = 0; m < 6; ++m) {
+            const QString caption = m == 2 ? u"Tank level"_s : u"Volts DC"_s;
+            QCOMPARE(name(window.w.AGauge1[m]), u"Meter %1: %2"_s.arg(m + 1).arg(caption));
+            QCOMPARE(accessible(window.w.AGauge1[m])->role(), QAccessible::Dial);
+        }
+        f.port.receive(sampleFrame);
+        window.poll().Timer1_Timer();
+        QAccessibleValueInterface *value = accessible(window.w.AGauge1[0])->valueInterface();
+        QVERIFY(value);
+        QCOMPARE(value->currentValue().toDouble(), window.w.AGauge1[0]->needleValue());
+        QCOMPARE(name(window.w.AGauge1[0]), u"Meter 1: Volts DC"_s);
+
+        QCOMPARE(name(window.w.LabelFreq), u"Frequency"_s);
+        QCOMPARE(name(window.w.LabelTemp), u"Temperature"_s);
+        QVERIFY(!window.w.LabelFreq->text().isEmpty());
+        QCOMPARE(description(window.w.LabelFreq), window.w.LabelFreq->text());
+        QCOMPARE(description(window.w.LabelTemp), window.w.LabelTemp->text());
     }
 
     // A frame without decoded relay banks leaves the buttons as the last frame described

@@ -7,6 +7,7 @@
 #include "TestMain.h"
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -126,6 +127,36 @@ private Q_SLOTS:
         QCOMPARE(titles, (QStringList{u"Comm Port"_s, u"Meters"_s, u"General Labels"_s,
                                       u"Macros A"_s, u"Macros B"_s, u"Relay Names"_s}));
         QCOMPARE(tabs->currentIndex(), 3);
+    }
+
+    // What a screen reader reads of the dialog: its name while the title stays blank, and
+    // each box on the Macros pages by its macro and field.
+    void screenReadersReadTheDialogAndEveryMacroField()
+    {
+        SetupFixture f;
+        f.start();
+        frmSetup *dialog = f.open();
+        QCOMPARE(dialog->windowTitle(), QString());
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->text(QAccessible::Name),
+                 u"Setup"_s);
+        auto *tabs = f.field<QTabWidget>(u"SSTab1"_s);
+        for (int page = 0; page < 2; ++page) {
+            tabs->setCurrentIndex(3 + page); // "Macros A", "Macros B"
+            QCOMPARE(tabs->tabText(3 + page), page == 0 ? u"Macros A"_s : u"Macros B"_s);
+            for (int n = 16 * page; n < 16 * page + 16; ++n) {
+                const QString number = QString::number(n + 1);
+                const std::pair<QString, QString> fields[] = {
+                    {u"MacroName_%1"_s, u"Macro %1 name"_s},
+                    {u"OnString_%1"_s, u"Macro %1 on list"_s},
+                    {u"OffString_%1"_s, u"Macro %1 off list"_s}};
+                for (const auto &[object, spoken] : fields) {
+                    auto *box = f.field<QLineEdit>(object.arg(n));
+                    QVERIFY2(box, qPrintable(object.arg(n)));
+                    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name),
+                             spoken.arg(number));
+                }
+            }
+        }
     }
 
     void everyCreationOpensOnMacrosA()
@@ -336,14 +367,39 @@ private Q_SLOTS:
             QVERIFY(shown->isVisible());
             QVERIFY(shown->mapTo(shown->window(), QPoint(0, 0)).x() > shown->window()->width() / 3);
         }
-        // Tab from the port's last control goes on to the list of devices.
+        // Tab from the port's last control goes on to the tables, one stop each, and out.
         QVERIFY(QTest::qWaitForWindowActive(f.dialogs.last));
         auto *removeLink = f.field<QPushButton>(u"cmdRemoveLink"_s);
         QVERIFY(removeLink->isEnabled());
         removeLink->setFocus();
         QVERIFY(QTest::qWaitFor([&] { return removeLink->hasFocus(); }, 5000));
-        QTest::keyClick(removeLink, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), f.field<QTableWidget>(u"tblSerial"_s));
+        const QList<QWidget *> stops{table, f.field<QTableWidget>(u"tblSerial"_s)};
+        for (QWidget *stop : stops) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), stop);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *after = QApplication::focusWidget();
+        QVERIFY(after && !stops.contains(after));
+        // Shift+Tab goes back the same way, and out before the first.
+        for (auto stop = stops.rbegin(); stop != stops.rend(); ++stop) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+            QCOMPARE(QApplication::focusWidget(), *stop);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), removeLink);
+        // Within a table, the arrow keys move from cell to cell.
+        table->setFocus();
+        table->setCurrentCell(0, 0);
+        QTest::keyClick(table, Qt::Key_Down);
+        QTest::keyClick(table, Qt::Key_Right);
+        QCOMPARE(table->currentRow(), 1);
+        QCOMPARE(table->currentColumn(), 1);
+        QCOMPARE(QApplication::focusWidget(), table);
+        // Both are named for a screen reader, which cannot see the frames' titles as theirs.
+        QCOMPARE(QAccessible::queryAccessibleInterface(table)->text(QAccessible::Name), u"Ports"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(stops[1])->text(QAccessible::Name),
+                 u"Serial devices"_s);
         QCOMPARE(table->rowCount(), 9);
         QCOMPARE(table->item(2, 0)->text(), u"Com 3"_s);
         QCOMPARE(table->item(2, 1)->text(), QFileInfo(device).canonicalFilePath());

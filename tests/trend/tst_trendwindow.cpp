@@ -7,6 +7,7 @@
 #include "TrendRig.h"
 #include "TrendWindow.h"
 
+#include <QAccessible>
 #include <QCategoryAxis>
 #include <QComboBox>
 #include <QImage>
@@ -189,6 +190,19 @@ private Q_SLOTS:
         rig.gauge(2).setCaption(u"  "_s);
         rig.trends->reloadScales();
         QCOMPARE(rig.trends->chart(2)->chart()->title(), u"Meter 3"_s);
+        // A screen reader, which cannot read the drawn title, hears it as the chart's name; the
+        // span box has a label, related to it as its label.
+        for (int m = 0; m < 6; ++m) {
+            TrendChartView *chart = rig.trends->chart(m);
+            QCOMPARE(QAccessible::queryAccessibleInterface(chart)->text(QAccessible::Name),
+                     chart->chart()->title());
+        }
+        auto *spanBox = rig.trends->findChild<QComboBox *>(u"spanBox"_s);
+        const auto related =
+            QAccessible::queryAccessibleInterface(spanBox)->relations(QAccessible::Label);
+        QVERIFY(std::any_of(related.begin(), related.end(), [](const auto &relation) {
+            return relation.first->text(QAccessible::Name) == u"Span:"_s;
+        }));
 
         // The setup dialog changed the gauge: the next redraw shows it.
         gauge.setCaption(u"Pressure (bar)"_s);
