@@ -12,13 +12,11 @@ QString fitCaption(const QString &caption, const QFontMetrics &metrics, int widt
 
 void CaptionTip::follow(QWidget &widget, const QString &caption, int width)
 {
-    const QFont font = widget.font();
-    if (caption == m_caption && width == m_width && font == m_font)
+    if (width == m_width && caption == m_caption)
         return;
     m_caption = caption;
     m_width = width;
-    m_font = font;
-    const QFontMetrics metrics(font, &widget);
+    const QFontMetrics metrics(widget.font(), &widget);
     if (fitCaption(caption, metrics, width) != caption) {
         widget.setToolTip(caption);
         m_tipIsCaption = true;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFont>
 #include <QString>
 
 class QFontMetrics;
@@ -17,13 +16,14 @@ QString fitCaption(const QString &caption, const QFontMetrics &metrics, int widt
 class CaptionTip
 {
 public:
-    // Cheap when nothing changed since the last call: only a new caption, width or font is
-    // measured again.
+    // Cheap when nothing changed since the last call: only a new caption or width is
+    // measured again, or any after forget().
     void follow(QWidget &widget, const QString &caption, int width);
+    // The widget's font or style changed: the next follow() measures again.
+    void forget() { m_width = -1; }
 
 private:
     QString m_caption;
     int m_width = -1;
-    QFont m_font;
     bool m_tipIsCaption = false;
 };

@@ -61,8 +61,10 @@ QSize ColorButton::sizeHint() const
 void ColorButton::changeEvent(QEvent *event)
 {
     // A new font or style changes how the caption is drawn: the kept faces are stale.
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         m_faces.clear();
+        m_tip.forget();
+    }
     QAbstractButton::changeEvent(event);
 }
 

@@ -58,8 +58,10 @@ void LampLabel::changeEvent(QEvent *event)
 {
     // A new font or style changes how the caption is drawn: the kept faces are stale. A new
     // palette changes only the ink, which is part of each face's key.
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         m_faces.clear();
+        m_tip.forget();
+    }
     QLabel::changeEvent(event);
 }
 
