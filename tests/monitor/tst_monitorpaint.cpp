@@ -203,6 +203,35 @@ private Q_SLOTS:
         QVERIFY(screenIsFresh());
     }
 
+    // A dialog disables the window while it is open: the board's display reads exactly as
+    // it did, lamps, relays and gauges alike, and after the dialog as before it.
+    void displayLooksTheSameWhileTheWindowIsDisabled()
+    {
+        show(everyFieldAt(true).frame());
+        std::vector<QWidget *> display;
+        for (QWidget *gauge : f.window->w.AGauge1)
+            display.push_back(gauge);
+        for (QWidget *lamp : f.window->w.LblStatus)
+            display.push_back(lamp);
+        for (const auto &bank : f.window->w.cmdRelay)
+            display.insert(display.end(), bank.begin(), bank.end());
+        const auto pictures = [&] {
+            QList<QImage> images;
+            for (QWidget *widget : display)
+                images << widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            return images;
+        };
+        const QList<QImage> enabled = pictures();
+        f.window->setEnabled(false);
+        show(everyFieldAt(false).frame());
+        show(everyFieldAt(true).frame());
+        const QList<QImage> disabled = pictures();
+        f.window->setEnabled(true);
+        for (qsizetype i = 0; i < enabled.size(); ++i)
+            QVERIFY2(disabled[i] == enabled[i], qPrintable(display[std::size_t(i)]->objectName()));
+        QCOMPARE(pictures(), enabled);
+    }
+
 private:
     bool screenIsFresh() const
     {
