@@ -145,6 +145,13 @@ private Q_SLOTS:
             QVERIFY(plain.pixelColor(p) != mark);
         }
         QCOMPARE(focused.pixelColor(1, 10), plain.pixelColor(1, 10)); // the edge stays
+        // With TARNWICK_SCREENSHOTS naming a folder, the two faces are saved there, enlarged.
+        if (const QString folder = qEnvironmentVariable("TARNWICK_SCREENSHOTS"); !folder.isEmpty())
+            for (const auto &[image, state] : {std::pair{plain, "plain"}, {focused, "focused"}})
+                QVERIFY(
+                    image.scaled(image.size() * 8)
+                        .save(u"%1/focus-mark-%2-%3.png"_s.arg(
+                            folder, QLatin1String(QTest::currentDataTag()), QLatin1String(state))));
     }
 };
 

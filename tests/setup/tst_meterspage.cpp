@@ -341,6 +341,12 @@ private Q_SLOTS:
         QCOMPARE(gauge->caption(), u"Amps"_s);
         gauge->setNeedleValue(1.5);
         const QImage started = gauge->grab().toImage();
+        // With TARNWICK_SCREENSHOTS naming a folder, the three are saved there.
+        if (const QString folder = qEnvironmentVariable("TARNWICK_SCREENSHOTS"); !folder.isEmpty())
+            for (const auto &[image, name] : {std::pair{whileOpen, "while-open"},
+                                              {afterwards, "after-setup"},
+                                              {started, "fresh-start"}})
+                QVERIFY(image.save(u"%1/gauge-%2.png"_s.arg(folder, QLatin1String(name))));
         QCOMPARE(afterwards, started);
         QCOMPARE(whileOpen, started);
     }
