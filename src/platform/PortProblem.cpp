@@ -202,6 +202,19 @@ PortProblem inspect(const QString &path)
 #endif
 }
 
+PortProblem inspect(const QString &path, const PortProblem &lastOpen)
+{
+    const PortProblem seen = inspect(path);
+    if (seen.kind != PortProblem::Kind::None || lastOpen.path != path ||
+        lastOpen.device != seen.device)
+        return seen;
+    // What inspection looks at itself (the device there or not, its mode, lock files) it
+    // knows better now than the last open did.
+    const bool onlyAnOpenSees = (lastOpen.kind == PortProblem::Kind::Busy && lastOpen.pid == 0) ||
+                                lastOpen.kind == PortProblem::Kind::Other;
+    return onlyAnOpenSees ? lastOpen : seen;
+}
+
 PortProblem fromError(const QString &path, int error)
 {
     PortProblem found = inspect(path);

@@ -36,6 +36,12 @@ namespace PortDiagnosis {
 // living process holds the device's lock file, and whether this user may read and write it.
 PortProblem inspect(const QString &path);
 
+// What is known against opening `path` now: what inspect() finds, or, where it finds
+// nothing, the problem of the last open of that same path and device when only an open can
+// meet it (a device held for exclusive use answers an open with EBUSY and leaves no lock
+// file to look at).
+PortProblem inspect(const QString &path, const PortProblem &lastOpen);
+
 // The reason for an open of `path` that failed with the system error `error` (an errno
 // value). What inspect() finds comes first; the error decides when it finds nothing.
 PortProblem fromError(const QString &path, int error);
