@@ -94,8 +94,8 @@ bool may(int mode, int who)
     return (mode & who) == who;
 }
 
-// Refused although the mode lets everyone in, an access list or a security module decides,
-// which no advice about groups fits; nor does it where the mode is not known.
+// Whether the mode explains the refusal. Where it lets everyone in, an access list or a
+// security module refused, and no advice about groups or rules fits; nor where it is unknown.
 bool modeToBlame(const PortProblem &p)
 {
     return p.mode >= 0 && !may(p.mode, othersMay);
