@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -46,24 +47,100 @@ qint64 lockFilePid(const QString &file)
     return ok ? pid : 0;
 }
 
+// A group without a name in the system's lists is shown by its number.
 QString groupName(gid_t gid)
 {
     char buffer[4096];
     group entry{};
     group *found = nullptr;
     if (::getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) != 0 || !found)
-        return {};
+        return QString::number(gid);
     return QString::fromLocal8Bit(found->gr_name);
+}
+
+QString userName(uid_t uid)
+{
+    char buffer[4096];
+    passwd entry{};
+    passwd *found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) != 0 || !found)
+        return QString::number(uid);
+    return QString::fromLocal8Bit(found->pw_name);
 }
 
 #endif
 
-PortProblem problem(PortProblem::Kind kind, const QString &path)
+PortProblem problem(PortProblem::Kind kind, const QString &path, const QString &device = {})
 {
     PortProblem p;
     p.kind = kind;
     p.path = path;
+    p.device = device;
     return p;
+}
+
+// The path, and the device it leads to where that is another name.
+QString shownPath(const PortProblem &p)
+{
+    if (p.device.isEmpty() || p.device == p.path)
+        return p.path;
+    return QStringLiteral("%1 (%2)").arg(p.path, p.device);
+}
+
+constexpr int ownerMay = 0600, groupMay = 0060, othersMay = 0006;
+
+bool may(int mode, int who)
+{
+    return (mode & who) == who;
+}
+
+// Whether the mode explains the refusal. Where it lets everyone in, an access list or a
+// security module refused, and no advice about groups or rules fits; nor where it is unknown.
+bool modeToBlame(const PortProblem &p)
+{
+    return p.mode >= 0 && !may(p.mode, othersMay);
+}
+
+// Joining the device's group helps only where that group may read and write it; root's
+// group is no group to ask a user to join.
+bool groupToJoin(const PortProblem &p)
+{
+    return may(p.mode, groupMay) && !p.group.isEmpty() && p.group != QLatin1String("root");
+}
+
+// Who the mode lets read and write the device, where that is neither the device's group
+// (see groupToJoin) nor everyone.
+QString whoMay(const PortProblem &p)
+{
+    QStringList who;
+    if (may(p.mode, ownerMay))
+        who << p.owner;
+    if (may(p.mode, groupMay) && p.group != p.owner)
+        who << QStringLiteral("the group \"%1\"").arg(p.group);
+    if (who.isEmpty())
+        return QStringLiteral("its mode lets no one read and write it");
+    return QStringLiteral("only %1 may read and write it").arg(who.join(QStringLiteral(" and ")));
+}
+
+// The group a udev rule should give the device to: its own, unless that is root's or the
+// terminals' group, which no user should join for a serial line.
+QString ruleGroup(const PortProblem &p)
+{
+    if (p.group.isEmpty() || p.group == QLatin1String("root") || p.group == QLatin1String("tty"))
+        return QStringLiteral("dialout");
+    return p.group;
+}
+
+QString udevRemedy(const PortProblem &p)
+{
+    const QString group = ruleGroup(p);
+    const QString kernelName = QFileInfo(p.device.isEmpty() ? p.path : p.device).fileName();
+    return QStringLiteral("A udev rule can give the group \"%1\" access, for example this line "
+                          "in /etc/udev/rules.d/99-tarnwick.rules:\n"
+                          "KERNEL==\"%2\", MODE=\"0660\", GROUP=\"%1\"\n"
+                          "Then replug the adapter, and join the group if you are not in it: "
+                          "\"sudo adduser $USER %1\", then log out and in again.")
+        .arg(group, kernelName);
 }
 
 } // namespace
@@ -105,21 +182,37 @@ PortProblem inspect(const QString &path)
         }
         device = link.canonicalFilePath();
     }
-    for (const QString &candidate : {path, device})
+    // The link's own name too: a Qt program that opened the link locks it under that name.
+    for (const QString &candidate : {device, path})
         if (const qint64 pid = lockHolder(candidate)) {
-            PortProblem p = problem(PortProblem::Kind::Busy, path);
+            PortProblem p = problem(PortProblem::Kind::Busy, path, device);
             p.pid = pid;
             return p;
         }
     if (::access(name.constData(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
-        PortProblem p = problem(PortProblem::Kind::PermissionDenied, path);
+        PortProblem p = problem(PortProblem::Kind::PermissionDenied, path, device);
+        p.owner = userName(info.st_uid);
         p.group = groupName(info.st_gid);
+        p.mode = int(info.st_mode & 0777);
         return p;
     }
+    return problem(PortProblem::Kind::None, path, device);
+#else
+    return problem(PortProblem::Kind::None, path, path);
 #endif
-    PortProblem none;
-    none.path = path;
-    return none;
+}
+
+PortProblem inspect(const QString &path, const PortProblem &lastOpen)
+{
+    const PortProblem seen = inspect(path);
+    if (seen.kind != PortProblem::Kind::None || lastOpen.path != path ||
+        lastOpen.device != seen.device)
+        return seen;
+    // What inspection looks at itself (the device there or not, its mode, lock files) it
+    // knows better now than the last open did.
+    const bool onlyAnOpenSees = (lastOpen.kind == PortProblem::Kind::Busy && lastOpen.pid == 0) ||
+                                lastOpen.kind == PortProblem::Kind::Other;
+    return onlyAnOpenSees ? lastOpen : seen;
 }
 
 PortProblem fromError(const QString &path, int error)
@@ -134,13 +227,13 @@ PortProblem fromError(const QString &path, int error)
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return problem(PortProblem::Kind::NoSuchDevice, path);
+        return problem(PortProblem::Kind::NoSuchDevice, path, found.device);
     case EACCES:
     case EPERM: // allowed by the file's mode, refused all the same: held for exclusive use
     case EBUSY:
-        return problem(PortProblem::Kind::Busy, path);
+        return problem(PortProblem::Kind::Busy, path, found.device);
     default: {
-        PortProblem p = problem(PortProblem::Kind::Other, path);
+        PortProblem p = problem(PortProblem::Kind::Other, path, found.device);
         p.detail = QString::fromLocal8Bit(std::strerror(error));
         return p;
     }
@@ -163,20 +256,22 @@ QString reason(const PortProblem &p)
     case PortProblem::Kind::DanglingLink:
         return QStringLiteral("%1 leads to %2, which does not exist.").arg(p.path, p.target);
     case PortProblem::Kind::PermissionDenied:
-        return p.group.isEmpty()
-                   ? QStringLiteral("%1: permission denied.").arg(p.path)
-                   : QStringLiteral("%1: permission denied; the device belongs to the group "
-                                    "\"%2\".")
-                         .arg(p.path, p.group);
+        if (!modeToBlame(p))
+            return QStringLiteral("%1: permission denied.").arg(shownPath(p));
+        if (groupToJoin(p))
+            return QStringLiteral("%1: permission denied; the group \"%2\" may read and write "
+                                  "it.")
+                .arg(shownPath(p), p.group);
+        return QStringLiteral("%1: permission denied; %2.").arg(shownPath(p), whoMay(p));
     case PortProblem::Kind::Busy:
         if (p.pid == QCoreApplication::applicationPid())
-            return QStringLiteral("%1 is open in this panel.").arg(p.path);
+            return QStringLiteral("%1 is open in this panel.").arg(shownPath(p));
         return p.pid ? QStringLiteral("%1 is in use by another program (process %2).")
-                           .arg(p.path)
+                           .arg(shownPath(p))
                            .arg(p.pid)
-                     : QStringLiteral("%1 is in use by another program.").arg(p.path);
+                     : QStringLiteral("%1 is in use by another program.").arg(shownPath(p));
     case PortProblem::Kind::Other:
-        return QStringLiteral("%1: %2.").arg(p.path, p.detail);
+        return QStringLiteral("%1: %2.").arg(shownPath(p), p.detail);
     }
     return {};
 }
@@ -196,11 +291,13 @@ QString remedy(const PortProblem &p)
         return QStringLiteral("The adapter is unplugged, or the link points nowhere: plug it "
                               "in, or assign another device under Setup, Comm Port.");
     case PortProblem::Kind::PermissionDenied:
-        if (p.group.isEmpty())
+        if (!modeToBlame(p))
             return QStringLiteral("Ask the administrator for read and write access to it.");
-        return QStringLiteral("Join the group with \"sudo adduser $USER %1\", then log out "
-                              "and in again for it to take effect.")
-            .arg(p.group);
+        if (groupToJoin(p))
+            return QStringLiteral("Join the group with \"sudo adduser $USER %1\", then log out "
+                                  "and in again for it to take effect.")
+                .arg(p.group);
+        return udevRemedy(p);
     case PortProblem::Kind::Busy:
         if (p.pid == QCoreApplication::applicationPid())
             return {};

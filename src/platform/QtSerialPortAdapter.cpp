@@ -4,7 +4,6 @@
 #include "PortPaths.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -111,8 +110,11 @@ bool QtSerialPortAdapter::open()
     const QString path = m_lost ? m_path : PortPaths::devicePath(m_number);
     const auto line = LineSettings::parse(m_settings);
     m_path = path;
+    // Where a link leads is looked up at every open: a replugged adapter's stable name, and
+    // so the link, may lead to another device now.
+    const PortProblem seen = PortDiagnosis::inspect(path);
     if (path.isEmpty() || !line) {
-        m_problem = PortDiagnosis::inspect(path);
+        m_problem = seen;
         if (m_problem.kind == PortProblem::Kind::None)
             m_problem.kind = PortProblem::Kind::NoPort;
         return false;
@@ -120,13 +122,16 @@ bool QtSerialPortAdapter::open()
 
     // A device another program holds by the lock-file convention is left to it, also where
     // the system would let us in (root passes an exclusive open).
-    if (const PortProblem held = PortDiagnosis::inspect(path);
-        held.kind == PortProblem::Kind::Busy && held.pid != QCoreApplication::applicationPid()) {
-        m_problem = held;
+    if (seen.kind == PortProblem::Kind::Busy && seen.pid != QCoreApplication::applicationPid()) {
+        m_problem = seen;
         return false;
     }
 
-    m_port.setPortName(path);
+    // The device itself is opened, not the link to it: Qt names its lock file after the path
+    // it opens, and programs that follow the UUCP convention look for LCK..ttyUSB0, not for a
+    // file named after a per-user link. Everything shown still names the link.
+    const QString device = seen.device.isEmpty() ? path : seen.device;
+    m_port.setPortName(device);
     m_port.setBaudRate(line->baudRate);
     m_port.setParity(toParity(line->parity));
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(line->dataBits));
@@ -137,8 +142,7 @@ bool QtSerialPortAdapter::open()
         m_port.clear(QSerialPort::Input); // the driver's queue: what came before the open
         m_lost = false;
         m_problem = {};
-        const QFileInfo info(path);
-        m_device = info.isSymLink() ? info.canonicalFilePath() : path;
+        m_device = device;
     } else {
         m_problem = PortDiagnosis::fromError(path, systemError(m_port.error()));
         if (m_problem.kind == PortProblem::Kind::Other)

@@ -5,13 +5,21 @@
 #include <QByteArray>
 #include <QString>
 
-// The serial line to the board, reduced to the operations the program uses. One instance
-// lives on the monitor window; only the user-interface thread touches it.
-class SerialPort
+// What the last try to open the board's port met. The setup dialog's port table reads it
+// beside what it sees itself: an open meets things that looking at a device cannot show.
+class LastPortOpen
 {
 public:
-    virtual ~SerialPort() = default;
+    virtual ~LastPortOpen() = default;
+    // Why the last open failed; Kind::None after a successful one and before any.
+    virtual PortProblem lastProblem() const = 0;
+};
 
+// The serial line to the board, reduced to the operations the program uses. One instance
+// lives on the monitor window; only the user-interface thread touches it.
+class SerialPort : public LastPortOpen
+{
+public:
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
 
@@ -53,6 +61,4 @@ public:
     virtual QString path() const = 0;
     // What that path led to when it was opened, for showing the user.
     virtual QString device() const = 0;
-    // Why the last open failed; Kind::None after a successful one.
-    virtual PortProblem lastProblem() const = 0;
 };

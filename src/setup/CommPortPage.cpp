@@ -3,6 +3,7 @@
 #include "PortPaths.h"
 #include "PortProblem.h"
 #include "SerialDevices.h"
+#include "SerialPort.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -56,8 +57,9 @@ void setCell(QTableWidget *table, int row, int column, const QString &text)
 
 } // namespace
 
-CommPortPage::CommPortPage(QWidget *parent)
+CommPortPage::CommPortPage(const LastPortOpen *lastOpen, QWidget *parent)
     : QWidget(parent)
+    , m_lastOpen(lastOpen)
 {
     ComboComm = new QComboBox;
     ComboComm->setObjectName(QStringLiteral("ComboComm"));
@@ -172,12 +174,17 @@ QString CommPortPage::deviceText(int number)
     return device.isEmpty() ? QStringLiteral("not present") : device;
 }
 
-QString CommPortPage::stateText(int number)
+QString CommPortPage::stateText(int number, const PortProblem &lastOpen)
 {
-    const PortProblem problem = PortDiagnosis::inspect(PortPaths::devicePath(number));
+    const PortProblem problem = PortDiagnosis::inspect(PortPaths::devicePath(number), lastOpen);
     if (problem.kind == PortProblem::Kind::None)
         return QStringLiteral("can be opened");
     return PortDiagnosis::reason(problem);
+}
+
+QString CommPortPage::portState(int number) const
+{
+    return stateText(number, m_lastOpen ? m_lastOpen->lastProblem() : PortProblem{});
 }
 
 int CommPortPage::chosenPort() const
@@ -209,7 +216,7 @@ void CommPortPage::refreshPorts()
     if (tblDevices) {
         for (int n = 1; n <= portCount; ++n) {
             setCell(tblDevices, n - 1, 1, deviceText(n));
-            setCell(tblDevices, n - 1, 2, stateText(n));
+            setCell(tblDevices, n - 1, 2, portState(n));
         }
     }
     showDeviceOfText();
@@ -240,7 +247,7 @@ void CommPortPage::showDeviceOfText()
     }
     lblDevice->setText(ComboComm->currentText() + QStringLiteral(" leads to: ") +
                        deviceText(number));
-    lblPortState->setText(stateText(number));
+    lblPortState->setText(portState(number));
     cmdRemoveLink->setEnabled(PortPaths::hasLink(number));
 }
 

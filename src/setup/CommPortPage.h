@@ -1,7 +1,10 @@
 #pragma once
 
+#include "PortProblem.h"
+
 #include <QWidget>
 
+class LastPortOpen;
 class QComboBox;
 class QFileSystemWatcher;
 class QHBoxLayout;
@@ -14,6 +17,10 @@ class QTimer;
 // The "Comm Port" tab: the port list; where each of its entries leads on this computer and
 // whether it can be opened now; the serial devices this computer has; and the assigning of
 // a device to the chosen "Com n" through its per-user link.
+//
+// A port's state is what looking at it shows, and, for the board's port, what its last open
+// met that looking cannot show: the page never says "can be opened" of a port whose open
+// has just failed.
 class CommPortPage : public QWidget
 {
     Q_OBJECT
@@ -21,7 +28,9 @@ class CommPortPage : public QWidget
 public:
     static constexpr int portCount = 9;
 
-    explicit CommPortPage(QWidget *parent = nullptr);
+    // `lastOpen` is the board's port, or null where there is none to ask; it outlives the
+    // page.
+    explicit CommPortPage(const LastPortOpen *lastOpen = nullptr, QWidget *parent = nullptr);
 
     // Shows "Com " and the number in the list's text field, on its entry when it has one.
     void showPort(const QString &digits);
@@ -32,8 +41,9 @@ public:
 
     // What the device column shows for port n.
     static QString deviceText(int number);
-    // What the state column shows for port n: "can be opened", or why not.
-    static QString stateText(int number);
+    // What the state column shows for port n: "can be opened", or why not; `lastOpen` is
+    // what the last open of the board's port met.
+    static QString stateText(int number, const PortProblem &lastOpen = {});
 
     // The port the list's text names; 0 when it names none.
     int chosenPort() const;
@@ -62,12 +72,14 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    QString portState(int number) const;
     void makeTables();
     void showDeviceOfText();
     void refreshPorts();
     void refreshSerialDevices();
     void watchDevices(bool watch);
 
+    const LastPortOpen *m_lastOpen = nullptr;
     QHBoxLayout *m_page = nullptr; // the page's two columns; the tables' comes with them
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_settle = nullptr;

@@ -44,7 +44,7 @@ frmSetup::frmSetup(SetupHost &host, const SetupPlatform &platform)
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    commPortPage = new CommPortPage;
+    commPortPage = new CommPortPage(&host.holders().serialPort());
     metersPage = new MetersPage(host, m_store, platform.colors);
     namesPage = new NamesPage(host.holders(), m_store);
     macrosPages[0] = new MacrosPage(host.holders(), m_store, 0);

@@ -135,8 +135,8 @@ private Q_SLOTS:
         // While the port is open in this panel, its state says so. The dialog's load-all
         // releases it, and its row, filled when the tab shows, says so too. Removing the link
         // and closing the dialog opens the fallback, which is not there.
-        QCOMPARE(CommPortPage::stateText(3),
-                 QStringLiteral("%1 is open in this panel.").arg(PortPaths::linkPath(3)));
+        QCOMPARE(CommPortPage::stateText(3), QStringLiteral("%1 (%2) is open in this panel.")
+                                                 .arg(PortPaths::linkPath(3), board.devicePath()));
         window->mnuSetup_Click();
         dialog = dialogs.last;
         QVERIFY(!port.isOpen());

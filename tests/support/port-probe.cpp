@@ -5,11 +5,14 @@
 //                          input closes; prints "held" once it has it
 //   port-probe open PATH   links PATH as Com 1 in a configuration folder of its own, opens
 //                          it through the panel's serial-port adapter and prints "opened"
-//                          or the problem: "<kind>|<group>|<reason and remedy>"
+//                          or the problem as one line of JSON: kind, path, device, group,
+//                          reason, remedy
 #include "PortPaths.h"
 #include "QtSerialPortAdapter.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -50,8 +53,13 @@ int main(int argc, char *argv[])
             return 0;
         }
         const PortProblem problem = port.lastProblem();
-        std::printf("%d|%s|%s\n", int(problem.kind), qPrintable(problem.group),
-                    qPrintable(PortDiagnosis::explanation(problem)));
+        const QJsonObject answer{{QStringLiteral("kind"), int(problem.kind)},
+                                 {QStringLiteral("path"), problem.path},
+                                 {QStringLiteral("device"), problem.device},
+                                 {QStringLiteral("group"), problem.group},
+                                 {QStringLiteral("reason"), PortDiagnosis::reason(problem)},
+                                 {QStringLiteral("remedy"), PortDiagnosis::remedy(problem)}};
+        std::printf("%s\n", QJsonDocument(answer).toJson(QJsonDocument::Compact).constData());
         return 0;
     }
     return 2;
