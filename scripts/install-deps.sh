@@ -12,7 +12,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   desktop-file-utils dpkg-dev systemd
   libmosquitto-dev mosquitto mosquitto-clients
-  libsystemd-dev openssl zlib1g-dev
+  libsystemd-dev openssl zlib1g-dev libcap-dev
   "$@"
 )
 
