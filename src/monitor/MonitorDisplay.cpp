@@ -40,10 +40,12 @@ void frmMonitor::showFrame(const FrameUpdate &update)
         paintLamps(tick->inputs);
         if (tick->relays)
             paintRelays();
-        describeLights(*tick);
-    } else if (ScreenReader::listening()) {
-        MonitorAccessibility::describeReadouts(w);
+        keepShownLights(*tick);
     }
+    // What a screen reader hears follows what is shown, and changes only with it; while none
+    // listens, nothing is described (each new text is an accessibility event).
+    if (ScreenReader::listening())
+        describeShown();
     if (update.metersShown()) {
         for (int m = 0; m < tick->meters->metersDecoded; ++m)
             w.AGauge1[m]->setNeedleValue(state.meters[std::size_t(m)]);
@@ -89,20 +91,17 @@ void frmMonitor::paintRelays()
         }
 }
 
-void frmMonitor::describeLights(const StatusDecoders::TickDisplay &tick)
+void frmMonitor::keepShownLights(const StatusDecoders::TickDisplay &tick)
 {
-    // What a screen reader announces follows the colours, and changes only with them; while
-    // none listens, the states are kept for one that starts.
+    // Kept for a screen reader that starts to listen, as the colours show them.
     if (!m_shownLights)
         m_shownLights.emplace();
     m_shownLights->inputs = tick.inputs;
     if (tick.relays)
         m_shownLights->relays = tick.relays;
-    if (ScreenReader::listening())
-        describeShownLights();
 }
 
-void frmMonitor::describeShownLights()
+void frmMonitor::describeShown()
 {
     MonitorAccessibility::describeReadouts(w);
     if (m_shownLights)

@@ -74,7 +74,7 @@ frmMonitor::frmMonitor(const MonitorPlatform &platform, QWidget *parent)
     connect(m_core, &PanelCore::macroRan, this, &frmMonitor::showMacroTexts);
     connect(m_core, &PanelCore::nameChanged, this, &frmMonitor::showName);
     connectControls();
-    ScreenReader::whenListening(this, [this] { describeShownLights(); });
+    ScreenReader::whenListening(this, [this] { describeShown(); });
 
     setFixedWidth(Twips::toPixels(MonitorLayout::clientWidth));
     setOuterHeight(MonitorLayout::normalHeight);

@@ -151,8 +151,9 @@ private:
     // Give the lamps and relay buttons the colours of the frame and of the core's state.
     void paintLamps(const StatusDecoders::InputDisplay &inputs);
     void paintRelays();
-    void describeLights(const StatusDecoders::TickDisplay &tick);
-    void describeShownLights();
+    void keepShownLights(const StatusDecoders::TickDisplay &tick);
+    // Describes the readouts and the kept lights to assistive technology.
+    void describeShown();
     void buildMenus();
     bool openPortAtStart();
     void changeView(int outerHeightTwips);

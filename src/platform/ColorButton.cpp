@@ -3,8 +3,8 @@
 #include "BgrColor.h"
 #include "CaptionFit.h"
 #include "OwnPainting.h"
+#include "PanelAccessibility.h"
 
-#include <QAccessible>
 #include <QEvent>
 #include <QPainter>
 #include <cmath>
@@ -115,10 +115,7 @@ void ColorButton::setStateShown(bool on)
     if (!m_showsState || isChecked() == on)
         return;
     setChecked(on);
-    QAccessible::State changed;
-    changed.checked = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
+    PanelAccessibility::checkedChanged(this);
 }
 
 const QPixmap &ColorButton::raisedFace(qreal ratio)

@@ -5,7 +5,6 @@
 #include "OwnPainting.h"
 #include "PanelAccessibility.h"
 
-#include <QAccessible>
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
@@ -32,10 +31,7 @@ void LampLabel::setLit(bool lit)
     if (lit == m_lit)
         return;
     m_lit = lit;
-    QAccessible::State changed;
-    changed.checked = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
+    PanelAccessibility::checkedChanged(this);
 }
 
 bool LampLabel::event(QEvent *event)

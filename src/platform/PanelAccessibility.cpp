@@ -103,4 +103,12 @@ void install()
     Q_UNUSED(installed);
 }
 
+void checkedChanged(QObject *object)
+{
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(object, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 } // namespace PanelAccessibility
